@@ -1,0 +1,61 @@
+#include "base/File.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <system_error>
+
+#include "base/Exception.h"
+
+std::string readFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        throw Exception("Could not read file " + path);
+    }
+    std::string text;
+    char chunk[4096];
+    bool previousWasCr = false;
+    std::size_t count = 0;
+    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        // Text-mode reading: a CR directly before an LF is dropped, even across chunk borders.
+        for (std::size_t i = 0; i < count; ++i) {
+            const char c = chunk[i];
+            if (previousWasCr && c != '\n') {
+                text += '\r';
+            }
+            previousWasCr = c == '\r';
+            if (!previousWasCr) {
+                text += c;
+            }
+        }
+    }
+    if (previousWasCr) {
+        text += '\r';
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (failed) {
+        throw Exception("Could not read file " + path);
+    }
+    return text;
+}
+
+void writeFile(const std::string& path, const std::string& data) {
+    const std::string temporary = path + ".part";
+    std::FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == nullptr) {
+        throw Exception("Could not write file " + path);
+    }
+    const bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size();
+    const bool flushed = std::fflush(file) == 0;
+    const bool closed = std::fclose(file) == 0;
+    std::error_code error;
+    if (!written || !flushed || !closed) {
+        std::filesystem::remove(temporary, error);
+        throw Exception("Could not write file " + path);
+    }
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        throw Exception("Could not write file " + path);
+    }
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string>
+
+#include "base/Events.h"
+
+// The sink through which long work (rendering) reports itself. Observers are told every message,
+// with a pointer to the message string as payload.
+class Progress : public Observable {
+public:
+    ~Progress() override = default;
+
+    virtual void start(int total) = 0;
+    virtual void step() = 0;
+    virtual void finish() = 0;
+    virtual void message(const std::string& text) = 0;
+};

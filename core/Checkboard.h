@@ -1,0 +1,21 @@
+#pragma once
+
+#include "core/Operator.h"
+
+namespace Velvor {
+
+// Black and white squares of (width div blocks) pixels.
+class Checkboard : public Operator {
+public:
+    Checkboard(int width, int height);
+
+    void generate(const Image* const* inputs) override;
+    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
+    void writeParameters(std::vector<std::uint8_t>& out) const override;
+
+    // Squares along one row; below 1 counts as 1. When a row has fewer pixels than blocks, squares
+    // are one pixel wide.
+    std::int16_t blocks = 4;
+};
+
+} // namespace Velvor

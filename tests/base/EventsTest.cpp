@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "base/Events.h"
+#include "base/Progress.h"
+
+namespace {
+
+struct Recorder : Event {
+    Recorder(std::vector<std::string>& log, std::string name) : log(log), name(std::move(name)) {}
+    void handle(void* payload) override {
+        log.push_back(name + ":" + *static_cast<std::string*>(payload));
+    }
+    std::vector<std::string>& log;
+    std::string name;
+};
+
+} // namespace
+
+TEST(EventsTest, FiresHandlersInRegistrationOrderWithTheSamePayload) {
+    std::vector<std::string> log;
+    Events events;
+    std::string payload = "x";
+    events.fire(&payload); // empty list: nothing to call
+    EXPECT_TRUE(log.empty());
+
+    Recorder first(log, "a");
+    Recorder second(log, "b");
+    events.add(&first);
+    events.add(&second);
+    events.fire(&payload);
+    EXPECT_EQ(log, (std::vector<std::string>{"a:x", "b:x"}));
+}
+
+TEST(EventsTest, HandlerAddedWhileFiringIsCalledInTheSamePass) {
+    std::vector<std::string> log;
+    Events events;
+    Recorder late(log, "late");
+    struct Adder : Event {
+        Adder(Events& events, Event& late) : events(events), late(late) {}
+        void handle(void*) override {
+            if (!added) {
+                added = true;
+                events.add(&late);
+            }
+        }
+        Events& events;
+        Event& late;
+        bool added = false;
+    } adder(events, late);
+    events.add(&adder);
+    std::string payload = "p";
+    events.fire(&payload);
+    EXPECT_EQ(log, std::vector<std::string>{"late:p"});
+}
+
+TEST(EventsTest, ProgressTellsItsObserversEachMessageUntilTheyLeave) {
+    struct Sink : Progress {
+        void start(int) override {}
+        void step() override {}
+        void finish() override {}
+        void message(const std::string& text) override {
+            std::string copy = text;
+            notifyObservers(&copy);
+        }
+    } sink;
+    std::vector<std::string> log;
+    Recorder window(log, "log");
+    sink.addObserver(&window);
+    sink.message("Ready.");
+    sink.removeObserver(&window);
+    sink.message("unseen");
+    EXPECT_EQ(log, std::vector<std::string>{"log:Ready."});
+    EXPECT_EQ(sink.getObserverCount(), 0u);
+}
