@@ -1,0 +1,37 @@
+#pragma once
+
+#include "base/Point.h"
+#include "model/Attributes.h"
+
+#include <array>
+#include <cstddef>
+
+class VisualNode;
+
+// Joins the output of `from` to input port `toPort` of `to`. The material owns cables; a cable points
+// at its nodes without owning them.
+class Cable {
+public:
+    static constexpr std::size_t curvePointCount = 110;
+    using Curve = std::array<Point, curvePointCount>;
+
+    Cable(VisualNode& from, VisualNode& to, int toPort) : from_(&from), to_(&to), toPort_(toPort) {}
+
+    VisualNode& getFrom() const { return *from_; }
+    VisualNode& getTo() const { return *to_; }
+    int getToPort() const { return toPort_; }
+    bool involves(const VisualNode& node) const { return &node == from_ || &node == to_; }
+
+    // The polyline as drawn, in canvas coordinates; only the canvas fills and reads it.
+    Curve& getCurve() { return curve_; }
+    const Curve& getCurve() const { return curve_; }
+
+    // "fromNode", "toNode", "toPort"; the ids are those the nodes were written with.
+    void writeXml(AttributeList& out, int fromId, int toId) const;
+
+private:
+    VisualNode* from_;
+    VisualNode* to_;
+    int toPort_;
+    Curve curve_{};
+};
