@@ -1,0 +1,129 @@
+#include "core/Displacement.h"
+
+#include "core/ColourSpace.h"
+#include "core/ParameterBytes.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Velvor {
+
+namespace {
+
+bool isHsvChannel(std::int16_t channel) {
+    return channel == Displacement::Hue || channel == Displacement::Saturation ||
+           channel == Displacement::Brightness;
+}
+
+// The chosen modulator channel as a fraction 0..1; unknown channels shift by nothing.
+float channelFraction(Pixel modulator, const Hsv& hsv, std::int16_t channel) {
+    switch (channel) {
+    case Displacement::Red:
+        return static_cast<float>(redOf(modulator)) / 255.0f;
+    case Displacement::Green:
+        return static_cast<float>(greenOf(modulator)) / 255.0f;
+    case Displacement::Blue:
+        return static_cast<float>(blueOf(modulator)) / 255.0f;
+    case Displacement::Hue:
+        return hsv.hue / 255.0f;
+    case Displacement::Saturation:
+        return hsv.saturation / 255.0f;
+    case Displacement::Brightness:
+        return hsv.value / 255.0f;
+    default:
+        return 0.0f;
+    }
+}
+
+// A sample position split into a whole index inside [0, size) and the fraction towards the next one.
+struct Coordinate {
+    int index;
+    float fraction;
+};
+
+Coordinate wrapCoordinate(float position, int size) {
+    const auto limit = static_cast<float>(size);
+    if (position >= limit || position < 0.0f) {
+        position = std::fmod(position, limit);
+        if (position < 0.0f) {
+            position += limit;
+        }
+        // A tiny negative position plus the size can round up to the size itself.
+        if (position >= limit) {
+            position = 0.0f;
+        }
+    }
+    // Sizes beyond 2^24 are not exact in float; keep the index inside even then.
+    const int index = std::min(static_cast<int>(position), size - 1);
+    return {index, position - static_cast<float>(index)};
+}
+
+Pixel bilinear(Pixel p00, Pixel p10, Pixel p01, Pixel p11, float fx, float fy) {
+    const float w00 = (1.0f - fx) * (1.0f - fy);
+    const float w10 = fx * (1.0f - fy);
+    const float w01 = (1.0f - fx) * fy;
+    const float w11 = fx * fy;
+    Pixel result = 0;
+    for (unsigned shift = 0; shift < 32; shift += 8) {
+        const float value = w00 * static_cast<float>((p00 >> shift) & 0xFFu) +
+                            w10 * static_cast<float>((p10 >> shift) & 0xFFu) +
+                            w01 * static_cast<float>((p01 >> shift) & 0xFFu) +
+                            w11 * static_cast<float>((p11 >> shift) & 0xFFu);
+        // The weights are non-negative and sum to one; min only guards against rounding.
+        result |= std::min(static_cast<Pixel>(value), Pixel{255}) << shift;
+    }
+    return result;
+}
+
+} // namespace
+
+Displacement::Displacement(int width, int height) : Operator(OperatorType::Displacement, 2, width, height) {}
+
+void Displacement::generate(const Image* const* inputs) {
+    // A missing or mismatched input would be read out of bounds; the image is left as it was.
+    if (inputs == nullptr || inputs[0] == nullptr || inputs[1] == nullptr || !inputs[0]->sameSizeAs(image_) ||
+        !inputs[1]->sameSizeAs(image_) || image_.getPixelCount() == 0) {
+        return;
+    }
+    const Image& source = *inputs[0];
+    const Image& modulator = *inputs[1];
+    const int width = image_.getWidth();
+    const int height = image_.getHeight();
+    const bool needsHsv = isHsvChannel(amountXSource) || isHsvChannel(amountYSource);
+
+    for (int i = 0; i < height; ++i) {
+        const Pixel* modulatorRow = modulator.row(i);
+        Pixel* out = image_.row(i);
+        for (int j = 0; j < width; ++j) {
+            const Pixel m = modulatorRow[j];
+            const Hsv hsv = needsHsv ? rgbToHsv(m) : Hsv{};
+            const double cx = channelFraction(m, hsv, amountXSource);
+            const double cy = channelFraction(m, hsv, amountYSource);
+            const Coordinate x = wrapCoordinate(static_cast<float>(cx * amountX + j), width);
+            const Coordinate y = wrapCoordinate(static_cast<float>(cy * amountY + i), height);
+
+            const int nextColumn = x.index + 1 == width ? 0 : x.index + 1;
+            const Pixel* row0 = source.row(y.index);
+            const Pixel* row1 = source.row(y.index + 1 == height ? 0 : y.index + 1);
+            out[j] = bilinear(row0[x.index], row0[nextColumn], row1[x.index], row1[nextColumn], x.fraction,
+                              y.fraction);
+        }
+    }
+}
+
+const std::uint8_t*& Displacement::readParameters(const std::uint8_t*& cursor) {
+    amountX = readInt16(cursor);
+    amountY = readInt16(cursor);
+    amountXSource = readInt16(cursor);
+    amountYSource = readInt16(cursor);
+    return cursor;
+}
+
+void Displacement::writeParameters(std::vector<std::uint8_t>& out) const {
+    appendInt16(out, amountX);
+    appendInt16(out, amountY);
+    appendInt16(out, amountXSource);
+    appendInt16(out, amountYSource);
+}
+
+} // namespace Velvor

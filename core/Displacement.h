@@ -1,0 +1,24 @@
+#pragma once
+
+#include "core/Operator.h"
+
+namespace Velvor {
+
+// Resamples the source (port 0) at positions shifted by channels of the modulator (port 1).
+class Displacement : public Operator {
+public:
+    enum Channel : std::int16_t { Red = 0, Green = 1, Blue = 2, Hue = 3, Saturation = 4, Brightness = 5 };
+
+    Displacement(int width, int height);
+
+    void generate(const Image* const* inputs) override;
+    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
+    void writeParameters(std::vector<std::uint8_t>& out) const override;
+
+    std::int16_t amountX = 16; // largest horizontal shift in pixels
+    std::int16_t amountY = 16;
+    std::int16_t amountXSource = Red; // modulator channel; other values shift by nothing
+    std::int16_t amountYSource = Red;
+};
+
+} // namespace Velvor

@@ -1,0 +1,137 @@
+#include "core/Mixer.h"
+
+#include "core/ColourSpace.h"
+#include "core/ParameterBytes.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Velvor {
+
+namespace {
+
+// Weights are applied in unsigned 32-bit arithmetic so that every 16-bit amount is defined behaviour:
+// a negative weight wraps to a huge one and the channel saturates at 255.
+using Weight = std::uint32_t;
+
+Weight weightOf(std::int16_t amount) {
+    return static_cast<Weight>(static_cast<std::int32_t>(amount));
+}
+
+std::uint32_t scaled(Pixel pixel, unsigned shift, Weight weight) {
+    return (((pixel >> shift) & 0xFFu) * weight) >> 8;
+}
+
+// Plain loops over whole words, channels taken by shifts and saturated with min: g++ -O3 vectorises
+// these two.
+void add(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, Weight weightB) {
+    for (int p = 0; p < count; ++p) {
+        Pixel result = 0;
+        for (unsigned shift = 0; shift < 32; shift += 8) {
+            const std::uint32_t sum =
+                (((a[p] >> shift) & 0xFFu) * weightA + ((b[p] >> shift) & 0xFFu) * weightB) >> 8;
+            result |= std::min(sum, 255u) << shift;
+        }
+        out[p] = result;
+    }
+}
+
+void multiply(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, Weight weightB) {
+    for (int p = 0; p < count; ++p) {
+        Pixel result = 0;
+        for (unsigned shift = 0; shift < 32; shift += 8) {
+            const std::uint32_t product = (scaled(a[p], shift, weightA) * scaled(b[p], shift, weightB)) >> 8;
+            result |= std::min(product, 255u) << shift;
+        }
+        out[p] = result;
+    }
+}
+
+Pixel scaleRgb(Pixel pixel, Weight weight) {
+    Pixel result = 0;
+    for (unsigned shift = 0; shift < 24; shift += 8) {
+        result |= std::min(scaled(pixel, shift, weight), 255u) << shift;
+    }
+    return result;
+}
+
+// Length of B's colour as a vector, 0 .. about 441.67.
+float magnitude(Pixel pixel) {
+    const unsigned red = redOf(pixel);
+    const unsigned green = greenOf(pixel);
+    const unsigned blue = blueOf(pixel);
+    return std::sqrt(static_cast<float>(red * red + green * green + blue * blue));
+}
+
+// Turns A's hue by B's magnitude; the output keeps the alpha it had.
+void rotateHue(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, float turnPerUnit) {
+    for (int p = 0; p < count; ++p) {
+        Hsv hsv = rgbToHsv(scaleRgb(a[p], weightA));
+        // hsvToRgb brings the hue back into one turn.
+        hsv.hue += magnitude(b[p]) * turnPerUnit;
+        hsvToRgb(hsv.hue, hsv.saturation, hsv.value, out[p]);
+    }
+}
+
+// Raises A's saturation by B's magnitude; the output keeps the alpha it had.
+void saturate(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, float gainPerUnit) {
+    for (int p = 0; p < count; ++p) {
+        Hsv hsv = rgbToHsv(scaleRgb(a[p], weightA));
+        hsv.saturation = std::min(hsv.saturation + magnitude(b[p]) * gainPerUnit, 255.0f);
+        hsvToRgb(hsv.hue, hsv.saturation, hsv.value, out[p]);
+    }
+}
+
+} // namespace
+
+Mixer::Mixer(int width, int height) : Operator(OperatorType::Mixer, 2, width, height) {}
+
+void Mixer::generate(const Image* const* inputs) {
+    const int count = image_.getPixelCount();
+    // Unknown types, negative ones included, give an all-zero image.
+    if (static_cast<std::uint16_t>(type) > Saturation) {
+        image_.fill(0);
+        return;
+    }
+    // A missing or mismatched input would be read out of bounds; the image is left as it was.
+    if (inputs == nullptr || inputs[0] == nullptr || inputs[1] == nullptr || !inputs[0]->sameSizeAs(image_) ||
+        !inputs[1]->sameSizeAs(image_) || count == 0) {
+        return;
+    }
+    const Pixel* a = inputs[0]->getPixels();
+    const Pixel* b = inputs[1]->getPixels();
+    Pixel* out = image_.getPixels();
+    const Weight weightA = weightOf(amountA);
+    const Weight weightB = weightOf(amountB);
+    const float amountBAsFactor = static_cast<float>(amountB) / 256.0f;
+
+    switch (type) {
+    case Add:
+        add(a, b, out, count, weightA, weightB);
+        break;
+    case Multiply:
+        multiply(a, b, out, count, weightA, weightB);
+        break;
+    case Hue:
+        rotateHue(a, b, out, count, weightA, amountBAsFactor * 1.4117647f); // 360 / 255
+        break;
+    case Saturation:
+        saturate(a, b, out, count, weightA, amountBAsFactor / 255.0f);
+        break;
+    }
+}
+
+const std::uint8_t*& Mixer::readParameters(const std::uint8_t*& cursor) {
+    amountA = readInt16(cursor);
+    amountB = readInt16(cursor);
+    type = readInt16(cursor);
+    return cursor;
+}
+
+void Mixer::writeParameters(std::vector<std::uint8_t>& out) const {
+    appendInt16(out, amountA);
+    appendInt16(out, amountB);
+    appendInt16(out, type);
+}
+
+} // namespace Velvor
