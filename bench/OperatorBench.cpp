@@ -8,6 +8,7 @@
 #include "core/Mixer.h"
 #include "core/NormalMap.h"
 #include "core/SubPlasma.h"
+#include "core/Text.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ void BM_NormalMap(benchmark::State& state) {
 BENCHMARK(BM_Memcpy)->Arg(256)->Arg(2048);
 BENCHMARK(BM_Generator<Velvor::Checkboard>)->Name("Checkerboard")->Arg(256)->Arg(2048);
 BENCHMARK(BM_Generator<Velvor::SubPlasma>)->Name("Subplasma")->Arg(256)->Arg(2048);
+BENCHMARK(BM_Generator<Velvor::Text>)->Name("Text")->Arg(256)->Arg(2048);
 BENCHMARK(BM_Collector)->Arg(256)->Arg(2048);
 BENCHMARK(BM_Mixer)->ArgNames({"side", "type"})->ArgsProduct({{256, 2048}, {0, 1, 2, 3}});
 BENCHMARK(BM_Displacement)->Arg(256)->Arg(2048);
