@@ -1,0 +1,38 @@
+#include "core/OperatorFactory.h"
+
+#include <string>
+
+#include "base/Exception.h"
+#include "core/Checkboard.h"
+#include "core/Collector.h"
+#include "core/Displacement.h"
+#include "core/Mixer.h"
+#include "core/NormalMap.h"
+#include "core/SubPlasma.h"
+#include "core/Text.h"
+
+namespace Velvor {
+
+bool isKnownOperatorType(int typeId) { return typeId >= 0 && typeId <= static_cast<int>(OperatorType::NormalMap); }
+
+std::unique_ptr<Operator> createOperator(int typeId, int width, int height) {
+    switch (static_cast<OperatorType>(typeId)) {
+    case OperatorType::Collector:
+        return std::make_unique<Collector>(width, height);
+    case OperatorType::Checkerboard:
+        return std::make_unique<Checkboard>(width, height);
+    case OperatorType::Mixer:
+        return std::make_unique<Mixer>(width, height);
+    case OperatorType::Subplasma:
+        return std::make_unique<SubPlasma>(width, height);
+    case OperatorType::Displacement:
+        return std::make_unique<Displacement>(width, height);
+    case OperatorType::Text:
+        return std::make_unique<Text>(width, height);
+    case OperatorType::NormalMap:
+        return std::make_unique<NormalMap>(width, height);
+    }
+    throw Exception("Unknown operator type " + std::to_string(typeId));
+}
+
+} // namespace Velvor

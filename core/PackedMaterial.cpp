@@ -1,0 +1,170 @@
+#include "core/PackedMaterial.h"
+
+#include <cstring>
+#include <string>
+
+#include "base/Exception.h"
+#include "core/Collector.h"
+#include "core/Limits.h"
+#include "core/OperatorFactory.h"
+#include "core/ParameterBytes.h"
+#include "core/Text.h"
+
+namespace Velvor {
+
+namespace {
+
+constexpr std::size_t headerSize = 5;    // type, width, height
+constexpr std::size_t textFixedSize = 14; // x, y, fontsize, weight, font, colour
+
+// Walks the bytes with bounds checks; every failure names the record it happened in.
+class ByteReader {
+public:
+    explicit ByteReader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+
+    std::size_t offset() const { return offset_; }
+    std::size_t remaining() const { return bytes_.size() - offset_; }
+    const std::uint8_t* cursor() const { return bytes_.data() + offset_; }
+    void advanceTo(const std::uint8_t* position) { offset_ = static_cast<std::size_t>(position - bytes_.data()); }
+
+    void require(std::size_t count, std::size_t record, const char* what) const {
+        if (remaining() < count) {
+            fail(record, std::string("is cut short in its ") + what);
+        }
+    }
+    std::uint8_t byte() { return bytes_[offset_++]; }
+    std::uint16_t word() {
+        const auto value = static_cast<std::uint16_t>(bytes_[offset_] | (bytes_[offset_ + 1] << 8));
+        offset_ += 2;
+        return value;
+    }
+
+    [[noreturn]] void fail(std::size_t record, const std::string& problem) const {
+        throw Exception("Packed material: record " + std::to_string(record) + " (byte " + std::to_string(offset_) +
+                        ") " + problem + ".");
+    }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t offset_ = 0;
+};
+
+// Size of the parameter block that starts at the reader's cursor.
+std::size_t parameterBlockSize(int typeId, const ByteReader& reader, std::size_t record) {
+    switch (static_cast<OperatorType>(typeId)) {
+    case OperatorType::Collector:
+    case OperatorType::Checkerboard:
+    case OperatorType::NormalMap:
+        return 2;
+    case OperatorType::Mixer:
+        return 6;
+    case OperatorType::Subplasma:
+    case OperatorType::Displacement:
+        return 8;
+    case OperatorType::Text: {
+        reader.require(textFixedSize, record, "text parameters");
+        const std::size_t searchable = std::min(reader.remaining() - textFixedSize, Text::textCapacity);
+        const void* end = std::memchr(reader.cursor() + textFixedSize, 0, searchable);
+        if (end == nullptr) {
+            reader.fail(record, "has a text without a terminating zero within its 1024 bytes");
+        }
+        return static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - reader.cursor()) + 1;
+    }
+    }
+    reader.fail(record, "has an unknown type");
+}
+
+void checkBudget(std::int64_t pixelsUsed, const ByteReader& reader, std::size_t record) {
+    if (pixelsUsed > maxMaterialPixels) {
+        reader.fail(record, "takes the material beyond its limit of " + std::to_string(maxMaterialPixels) + " pixels");
+    }
+}
+
+} // namespace
+
+PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes) {
+    ByteReader reader(bytes);
+    std::int64_t pixelsUsed = 0;
+    for (std::size_t record = 0;; ++record) {
+        reader.require(1, record, "type byte (the terminator 0xFF is missing)");
+        const std::uint8_t type = reader.byte();
+        if (type == terminator) {
+            break;
+        }
+        if (!isKnownOperatorType(type)) {
+            reader.fail(record, "has the unknown operator type " + std::to_string(type));
+        }
+        reader.require(headerSize - 1, record, "size");
+        const int width = reader.word();
+        const int height = reader.word();
+        // The plasma keeps a scratch image of its own size.
+        const int images = type == static_cast<int>(OperatorType::Subplasma) ? 2 : 1;
+        pixelsUsed += static_cast<std::int64_t>(width) * height * images;
+        checkBudget(pixelsUsed, reader, record);
+
+        const std::size_t blockSize = parameterBlockSize(type, reader, record);
+        reader.require(blockSize, record, "parameters");
+        std::unique_ptr<Operator> op = createOperator(type, width, height);
+        const std::uint8_t* cursor = reader.cursor();
+        op->readParameters(cursor);
+        reader.advanceTo(cursor);
+
+        reader.require(1, record, "input count");
+        const int inputCount = reader.byte();
+        const bool isCollector = op->getType() == OperatorType::Collector;
+        if (isCollector ? inputCount > 1 : inputCount != op->getNumInputs()) {
+            reader.fail(record, "has " + std::to_string(inputCount) + " inputs where its operator takes " +
+                                    std::to_string(op->getNumInputs()));
+        }
+        reader.require(static_cast<std::size_t>(inputCount), record, "input indices");
+        Record entry{std::move(op), {}};
+        for (int port = 0; port < inputCount; ++port) {
+            const std::size_t source = reader.byte();
+            if (source >= record) {
+                reader.fail(record, "refers to record " + std::to_string(source) + ", which does not come before it");
+            }
+            const Operator& input = *records_[source].op;
+            if (input.getType() == OperatorType::Collector) {
+                reader.fail(record, "takes input from the collector record " + std::to_string(source));
+            }
+            // Operators read their inputs with their own size; a collector adopts its input's size.
+            if (!isCollector && !input.getImage().sameSizeAs(entry.op->getImage())) {
+                reader.fail(record, "takes input from record " + std::to_string(source) + " of a different size");
+            }
+            if (isCollector) {
+                pixelsUsed += input.getImage().getPixelCount(); // the copy it will take
+                checkBudget(pixelsUsed, reader, record);
+            }
+            entry.inputs.push_back(source);
+        }
+        records_.push_back(std::move(entry));
+    }
+    byteCount_ = reader.offset();
+}
+
+void PackedMaterial::render() {
+    std::vector<const Image*> inputs;
+    for (Record& record : records_) {
+        if (record.op->getType() == OperatorType::Collector && record.inputs.empty()) {
+            continue;
+        }
+        inputs.clear();
+        for (std::size_t source : record.inputs) {
+            inputs.push_back(&records_[source].op->getImage());
+        }
+        record.op->generate(inputs.data());
+    }
+}
+
+std::vector<PackedMaterial::Output> PackedMaterial::getCollectors() const {
+    std::vector<Output> outputs;
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+        const Operator& op = *records_[i].op;
+        if (op.getType() == OperatorType::Collector) {
+            outputs.push_back(Output{static_cast<const Collector&>(op).index, i, &op.getImage()});
+        }
+    }
+    return outputs;
+}
+
+} // namespace Velvor
