@@ -1,6 +1,7 @@
 #include "model/Material.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 
 namespace {
@@ -9,6 +10,10 @@ namespace {
 // holds, renders their sources with what is left, and gives the cables back when it ends; so every
 // deeper visit works with strictly fewer cables, which is what ends rendering on cycles. The walk
 // keeps its own stack, so a long chain of nodes cannot exhaust the call stack.
+// A node reached again after its visit in this pass has finished is not descended into a second
+// time: it is logged by its dirty flag and left as it is. Everything upstream of it was brought up to
+// date by the first visit, and descending again would make rendering exponential in the number of
+// shared nodes (a chain of mixers each fed twice by the one before would never finish).
 class RenderPass {
 public:
     RenderPass(const std::vector<std::unique_ptr<Cable>>& cables, Progress& progress)
@@ -48,7 +53,7 @@ private:
 
     void enter(VisualNode& node) {
         Visit visit{&node, node.isDirty(), {}, 0};
-        if (node.getInputCount() > 0) {
+        if (node.getInputCount() > 0 && !finished_.contains(&node)) {
             for (int port = 0; port < node.getInputCount(); ++port) {
                 node.setInput(port, nullptr);
             }
@@ -68,6 +73,7 @@ private:
     bool leave() {
         const Visit visit = std::move(visits_.back());
         visits_.pop_back();
+        finished_.insert(visit.node);
         for (const std::size_t index : visit.inputs) {
             taken_[index] = false;
         }
@@ -86,6 +92,7 @@ private:
     std::unordered_map<const VisualNode*, std::vector<std::size_t>> inputCables_;
     std::vector<bool> taken_;
     std::vector<Visit> visits_;
+    std::unordered_set<const VisualNode*> finished_;
     Progress& progress_;
 };
 

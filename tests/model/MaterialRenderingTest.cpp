@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <set>
 #include <random>
 
 namespace {
@@ -75,8 +76,8 @@ TEST(MaterialRenderingTest, InputsRenderNewestCableFirstAndASharedNodeIsVisitedT
     EXPECT_EQ(progress.visits(), (Lines{"> node Plasma", "> node Board", "> node Mix", "> node Out"}));
     EXPECT_FALSE(mixer.isDirty());
 
-    // A normal map on the board now feeds both mixer ports: it and its own input are visited twice,
-    // clean the second time.
+    // A normal map on the board now feeds both mixer ports: it is visited twice, clean the second
+    // time, and its finished upstream is not walked again.
     VisualNode& normals = addOfType(material, 6, {8, 8}, "Normals");
     material.removeCable(&material.getCable(1));
     material.removeCable(&material.getCable(0));
@@ -85,9 +86,9 @@ TEST(MaterialRenderingTest, InputsRenderNewestCableFirstAndASharedNodeIsVisitedT
     material.connect(normals, -1, mixer, 1);
     progress.log.clear();
     material.renderCollector(collector, progress);
-    EXPECT_EQ(progress.visits(), (Lines{"> skip Board", "> node Normals", "> skip Board", "> skip Normals",
-                                        "> node Mix", "> node Out"}));
-    EXPECT_EQ(std::count(progress.log.begin(), progress.log.end(), "step"), 6);
+    EXPECT_EQ(progress.visits(),
+              (Lines{"> skip Board", "> node Normals", "> skip Normals", "> node Mix", "> node Out"}));
+    EXPECT_EQ(std::count(progress.log.begin(), progress.log.end(), "step"), 5);
     EXPECT_EQ(progress.log[1], "start 5");
 }
 
@@ -170,10 +171,12 @@ TEST(MaterialRenderingTest, RemovingTheSourceLeavesNoInputBehind) {
 
 namespace {
 
-// The rendering algorithm as first written down: the cable list travels by value.
-bool referenceRender(VisualNode& node, std::vector<const Cable*> cables, Lines& log) {
+// The rendering algorithm as first written down: the cable list travels by value. A node whose
+// visit has finished is not descended into again in the same pass.
+bool referenceRender(VisualNode& node, std::vector<const Cable*> cables, Lines& log,
+                     std::set<const VisualNode*>& finished) {
     bool changed = node.isDirty();
-    if (node.getInputCount() > 0) {
+    if (node.getInputCount() > 0 && finished.count(&node) == 0) {
         for (int port = 0; port < node.getInputCount(); ++port) {
             node.setInput(port, nullptr);
         }
@@ -185,7 +188,7 @@ bool referenceRender(VisualNode& node, std::vector<const Cable*> cables, Lines& 
             }
         }
         for (const Cable* cable : inputCables) {
-            const bool inputChanged = referenceRender(cable->getFrom(), cables, log);
+            const bool inputChanged = referenceRender(cable->getFrom(), cables, log, finished);
             changed = changed || inputChanged;
             node.setInput(cable->getToPort(), &cable->getFrom());
         }
@@ -194,6 +197,7 @@ bool referenceRender(VisualNode& node, std::vector<const Cable*> cables, Lines& 
     if (changed) {
         node.update();
     }
+    finished.insert(&node);
     return changed;
 }
 
@@ -240,7 +244,8 @@ TEST(MaterialRenderingTest, MatchesTheByValueAlgorithmOnRandomGraphs) {
                 cables.push_back(&twin.getCable(i));
             }
             Lines expected;
-            referenceRender(twin.getNode(0), cables, expected);
+            std::set<const VisualNode*> finished;
+            referenceRender(twin.getNode(0), cables, expected, finished);
             ASSERT_EQ(progress.visits(), expected);
             for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
                 const Velvor::Image& mine = material.getNode(i).getOperator().getImage();
@@ -254,4 +259,29 @@ TEST(MaterialRenderingTest, MatchesTheByValueAlgorithmOnRandomGraphs) {
             twin.getNode(twin.getNodeCount() - 1).markDirty();
         }
     }
+}
+
+TEST(MaterialRenderingTest, SharedNodesAreDescendedOnceSoDeepDiamondsFinish) {
+    // Each mixer takes both inputs from the one before: 2^40 paths, one visit per node and edge.
+    Material material;
+    VisualNode& diffuse = material.getNode(0);
+    VisualNode* previous = &addOfType(material, 1, {4, 4}, "Board");
+    diffuse.resize({4, 4});
+    for (int i = 0; i < 40; ++i) {
+        std::string name = "M";
+        name += std::to_string(i);
+        VisualNode& mixer = addOfType(material, 2, {4, 4}, name);
+        ASSERT_NE(material.connect(*previous, -1, mixer, 0), nullptr);
+        ASSERT_NE(material.connect(*previous, -1, mixer, 1), nullptr);
+        previous = &mixer;
+    }
+    material.connect(*previous, -1, diffuse, 0);
+    RecordingProgress progress;
+    material.renderCollector(diffuse, progress);
+    // Mixer i is visited once from each port of mixer i + 1; the second visit is a skip.
+    EXPECT_EQ(progress.visits().size(), 1u + 2u * 40u + 1u);
+    EXPECT_EQ(progress.visits().front(), "> node Board");
+    EXPECT_EQ(progress.visits()[1], "> skip Board");
+    EXPECT_EQ(progress.visits().back(), "> node Diffuse map");
+    EXPECT_FALSE(diffuse.isDirty());
 }
