@@ -39,6 +39,33 @@ std::string readFile(const std::string& path) {
     return text;
 }
 
+std::vector<std::uint8_t> readBinaryFile(const std::string& path, std::size_t maxBytes) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        throw Exception("Could not read file " + path);
+    }
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[4096];
+    std::size_t count = 0;
+    bool tooLarge = false;
+    while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (bytes.size() + count > maxBytes) {
+            tooLarge = true;
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + count);
+    }
+    const bool failed = std::ferror(file) != 0;
+    std::fclose(file);
+    if (tooLarge) {
+        throw Exception("File " + path + " is larger than the limit of " + std::to_string(maxBytes) + " bytes");
+    }
+    if (failed) {
+        throw Exception("Could not read file " + path);
+    }
+    return bytes;
+}
+
 void writeFile(const std::string& path, const std::string& data) {
     const std::string temporary = path + ".part";
     std::FILE* file = std::fopen(temporary.c_str(), "wb");
