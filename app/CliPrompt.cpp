@@ -1,0 +1,32 @@
+#include "app/CliPrompt.h"
+
+namespace {
+
+// The loader's texts end their question with "\n\r"; on a terminal a lone CR would overwrite the line.
+std::string oneLine(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        if (c == '\r') {
+            continue;
+        }
+        result += c == '\n' ? ' ' : c;
+    }
+    return result;
+}
+
+} // namespace
+
+bool CliPrompt::askYesNo(const std::string& /*caption*/, const std::string& text) {
+    if (strict_) {
+        refused_ = true;
+        err_ << "velvor-render: error: " << oneLine(text) << " No (--strict)\n";
+        return false;
+    }
+    err_ << "velvor-render: warning: " << oneLine(text) << " Yes\n";
+    return true;
+}
+
+void CliPrompt::inform(const std::string& /*caption*/, const std::string& text) {
+    failed_ = true;
+    err_ << "velvor-render: error: " << oneLine(text) << "\n";
+}
