@@ -1,7 +1,10 @@
 #include "MaterialBuilding.h"
 #include "core/PackedMaterial.h"
+#include "ScriptedPrompt.h"
+#include "io/MaterialXml.h"
 #include "io/PackedExport.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 
 namespace {
@@ -80,4 +83,37 @@ TEST(PackedRenderTest, ExportRendersLikeTheEditorForEveryNodeType) {
     // The chain really produced something: the normal map's output is not blank.
     const Velvor::Image& normals = *outputs[1].image;
     EXPECT_NE(normals.getPixels()[0], normals.getPixels()[normals.getPixelCount() / 2 + 7]);
+}
+
+// Every shipped example: the packed export read back renders each collector to the same pixels.
+TEST(PackedRenderTest, EveryExampleMaterialRoundTripsThroughThePackedForm) {
+    for (const char* name : {"tiles", "metal-plate", "labelled-panel"}) {
+        SCOPED_TRACE(name);
+        Material material;
+        ScriptedPrompt prompt; // any question or message would be a damaged example
+        ASSERT_EQ(loadXml(material, std::string(VELVOR_SOURCE_DIR) + "/examples/" + name + ".ostra-material", prompt),
+                  LoadOutcome::Complete);
+        SilentProgress progress;
+        material.renderAll(progress);
+        Velvor::PackedMaterial packed(exportPacked(material));
+        packed.render();
+
+        std::vector<const VisualNode*> collectors;
+        for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+            if (material.getNode(i).getTypeId() == 0) {
+                collectors.push_back(&material.getNode(i));
+            }
+        }
+        const auto outputs = packed.getCollectors();
+        ASSERT_EQ(outputs.size(), collectors.size());
+        for (std::size_t i = 0; i < outputs.size(); ++i) {
+            const VisualNode& collector = *collectors[i];
+            ASSERT_FALSE(collector.isDirty()) << collector.getName() << " was not rendered";
+            const Velvor::Image& expected = collector.getOperator().getImage();
+            ASSERT_TRUE(outputs[i].image->sameSizeAs(expected)) << collector.getName();
+            EXPECT_EQ(0, std::memcmp(outputs[i].image->getPixels(), expected.getPixels(),
+                                     static_cast<std::size_t>(expected.getPixelCount()) * 4))
+                << collector.getName();
+        }
+    }
 }
