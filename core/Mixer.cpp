@@ -1,6 +1,7 @@
 #include "core/Mixer.h"
 
 #include "core/ColourSpace.h"
+#include "core/MixerKernels.h"
 #include "core/ParameterBytes.h"
 
 #include <algorithm>
@@ -22,20 +23,7 @@ std::uint32_t scaled(Pixel pixel, unsigned shift, Weight weight) {
     return (((pixel >> shift) & 0xFFu) * weight) >> 8;
 }
 
-// Plain loops over whole words, channels taken by shifts and saturated with min: g++ -O3 vectorises
-// these two.
-void add(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, Weight weightB) {
-    for (int p = 0; p < count; ++p) {
-        Pixel result = 0;
-        for (unsigned shift = 0; shift < 32; shift += 8) {
-            const std::uint32_t sum =
-                (((a[p] >> shift) & 0xFFu) * weightA + ((b[p] >> shift) & 0xFFu) * weightB) >> 8;
-            result |= std::min(sum, 255u) << shift;
-        }
-        out[p] = result;
-    }
-}
-
+// A plain loop over whole words, channels taken by shifts and saturated with min.
 void multiply(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, Weight weightB) {
     for (int p = 0; p < count; ++p) {
         Pixel result = 0;
@@ -107,7 +95,7 @@ void Mixer::generate(const Image* const* inputs) {
 
     switch (type) {
     case Add:
-        add(a, b, out, count, weightA, weightB);
+        addFast(a, b, out, count, amountA, amountB);
         break;
     case Multiply:
         multiply(a, b, out, count, weightA, weightB);
