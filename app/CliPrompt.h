@@ -1,8 +1,8 @@
 #pragma once
 
-#include <ostream>
-
 #include "io/Prompt.h"
+
+#include <ostream>
 
 // Answers the loader's questions for the command line: Yes by default, each question printed to the
 // error stream as a warning; in strict mode No. Messages (OK-only boxes) are printed and remembered

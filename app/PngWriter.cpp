@@ -1,17 +1,19 @@
 #include "app/PngWriter.h"
 
+#include "base/Exception.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <png.h>
 #include <vector>
 
-#include "base/Exception.h"
-
 namespace {
 
 // libpng reports errors by longjmp; throwing from its error callback is the C++ way out and is
 // supported as long as nothing between the callback and here holds resources without destructors.
-[[noreturn]] void onPngError(png_structp, png_const_charp message) { throw Exception(message); }
+[[noreturn]] void onPngError(png_structp, png_const_charp message) {
+    throw Exception(message);
+}
 void onPngWarning(png_structp, png_const_charp) {}
 
 void encode(std::FILE* file, const Velvor::Image& image, bool opaque) {
@@ -30,8 +32,9 @@ void encode(std::FILE* file, const Velvor::Image& image, bool opaque) {
     const int width = image.getWidth();
     const int height = image.getHeight();
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGBA,
-                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+                 PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     std::vector<png_byte> row(static_cast<std::size_t>(width) * 4);
     for (int r = height - 1; r >= 0; --r) {

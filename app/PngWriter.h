@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include "core/Image.h"
+
+#include <string>
 
 // Writes an image as an 8-bit RGBA PNG, the picture as displayed: the first PNG row is the image's
 // last row. Alpha is taken from the pixel word unless `opaque` asks for 255 everywhere.

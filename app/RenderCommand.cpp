@@ -1,10 +1,5 @@
 #include "app/RenderCommand.h"
 
-#include <CLI/CLI.hpp>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "app/CliPrompt.h"
 #include "app/OutputNames.h"
 #include "app/PngWriter.h"
@@ -15,6 +10,11 @@
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
 #include "model/Material.h"
+
+#include <CLI/CLI.hpp>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -103,7 +103,9 @@ private:
         }
         if (!options_.packedOut.empty()) {
             // The material as read: everything up to and including its terminator.
-            writeBytes(options_.packedOut, std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(material.getByteCount())));
+            writeBytes(options_.packedOut, std::vector<std::uint8_t>(
+                                               bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(
+                                                                                  material.getByteCount())));
             announce(options_.packedOut);
         }
     }
@@ -128,11 +130,13 @@ private:
 
 } // namespace
 
-int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err, bool showProgress) {
+int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                     bool showProgress) {
     Options options;
     CLI::App app("Renders every collector of a material (.ostra-material or .ostra-packed) to PNG files.",
                  "velvor-render");
-    app.add_option("INPUT", options.input, "Material XML file or packed file (told apart by content)")->required();
+    app.add_option("INPUT", options.input, "Material XML file or packed file (told apart by content)")
+        ->required();
     app.add_option("-o,--output", options.outputDir, "Folder for the PNG files (default: .)");
     app.add_option("--packed-out", options.packedOut, "Also write the packed export of the material");
     app.add_option("--xml-out", options.xmlOut, "Also write the material as loaded, in XML form");

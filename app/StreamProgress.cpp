@@ -17,7 +17,9 @@ void StreamProgress::step() {
     redraw();
 }
 
-void StreamProgress::finish() { redraw(); }
+void StreamProgress::finish() {
+    redraw();
+}
 
 void StreamProgress::message(const std::string& text) {
     std::string copy = text;

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <ostream>
-
 #include "base/Progress.h"
+
+#include <ostream>
 
 // Rendering progress as one status line that rewrites itself (for a terminal), or nothing at all.
 class StreamProgress : public Progress {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
-void Events::add(Event* handler) { handlers_.push_back(handler); }
+void Events::add(Event* handler) {
+    handlers_.push_back(handler);
+}
 
 void Events::fire(void* payload) {
     // Index loop on purpose: handlers may append to the list while it fires.
@@ -11,7 +13,9 @@ void Events::fire(void* payload) {
     }
 }
 
-void Observable::addObserver(Event* observer) { observers_.push_back(observer); }
+void Observable::addObserver(Event* observer) {
+    observers_.push_back(observer);
+}
 
 void Observable::removeObserver(Event* observer) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());

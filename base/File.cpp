@@ -1,10 +1,10 @@
 #include "base/File.h"
 
+#include "base/Exception.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
-
-#include "base/Exception.h"
 
 std::string readFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -58,7 +58,8 @@ std::vector<std::uint8_t> readBinaryFile(const std::string& path, std::size_t ma
     const bool failed = std::ferror(file) != 0;
     std::fclose(file);
     if (tooLarge) {
-        throw Exception("File " + path + " is larger than the limit of " + std::to_string(maxBytes) + " bytes");
+        throw Exception("File " + path + " is larger than the limit of " + std::to_string(maxBytes) +
+                        " bytes");
     }
     if (failed) {
         throw Exception("Could not read file " + path);

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
-
 #include "base/Events.h"
+
+#include <string>
 
 // The sink through which long work (rendering) reports itself. Observers are told every message,
 // with a pointer to the message string as payload.

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "base/Point.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
-
-#include "base/Point.h"
 
 // Value forms of the material file. The parsers never fail: malformed text gives 0 or a partial value.
 

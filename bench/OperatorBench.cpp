@@ -1,7 +1,4 @@
 // Every operator against a memcpy of the same image bytes, measured in one run.
-#include <benchmark/benchmark.h>
-#include <cstring>
-
 #include "core/Checkboard.h"
 #include "core/Collector.h"
 #include "core/Displacement.h"
@@ -9,6 +6,9 @@
 #include "core/NormalMap.h"
 #include "core/SubPlasma.h"
 #include "core/Text.h"
+
+#include <benchmark/benchmark.h>
+#include <cstring>
 
 namespace {
 
@@ -28,8 +28,7 @@ void BM_Memcpy(benchmark::State& state) {
     setBytes(state, side);
 }
 
-template <class Op>
-void BM_Generator(benchmark::State& state) {
+template <class Op> void BM_Generator(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
     Op op(side, side);
     for (auto _ : state) {

@@ -1,9 +1,9 @@
 #include "core/Checkboard.h"
 
+#include "core/ParameterBytes.h"
+
 #include <algorithm>
 #include <cstring>
-
-#include "core/ParameterBytes.h"
 
 namespace Velvor {
 
@@ -25,7 +25,8 @@ void Checkboard::generate(const Image* const* /*inputs*/) {
         const int rowPhase = (y % period) >= square ? 1 : 0;
         Pixel* out = image_.row(r);
         if (firstRowOfPattern[rowPhase] >= 0) {
-            std::memcpy(out, image_.row(firstRowOfPattern[rowPhase]), static_cast<std::size_t>(width) * sizeof(Pixel));
+            std::memcpy(out, image_.row(firstRowOfPattern[rowPhase]),
+                        static_cast<std::size_t>(width) * sizeof(Pixel));
             continue;
         }
         firstRowOfPattern[rowPhase] = r;
@@ -42,6 +43,8 @@ const std::uint8_t*& Checkboard::readParameters(const std::uint8_t*& cursor) {
     return cursor;
 }
 
-void Checkboard::writeParameters(std::vector<std::uint8_t>& out) const { appendInt16(out, blocks); }
+void Checkboard::writeParameters(std::vector<std::uint8_t>& out) const {
+    appendInt16(out, blocks);
+}
 
 } // namespace Velvor

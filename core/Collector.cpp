@@ -17,6 +17,8 @@ const std::uint8_t*& Collector::readParameters(const std::uint8_t*& cursor) {
     return cursor;
 }
 
-void Collector::writeParameters(std::vector<std::uint8_t>& out) const { appendInt16(out, index); }
+void Collector::writeParameters(std::vector<std::uint8_t>& out) const {
+    appendInt16(out, index);
+}
 
 } // namespace Velvor

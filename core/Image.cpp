@@ -1,10 +1,10 @@
 #include "core/Image.h"
 
+#include "base/Exception.h"
+
 #include <algorithm>
 #include <cstring>
 #include <utility>
-
-#include "base/Exception.h"
 
 namespace Velvor {
 
@@ -31,7 +31,8 @@ Image::Image(int width, int height)
 
 Image::Image(const Image& other) : Image(other.width_, other.height_) {
     if (pixelCount_ > 0) {
-        std::memcpy(pixels_.get(), other.pixels_.get(), static_cast<std::size_t>(pixelCount_) * sizeof(Pixel));
+        std::memcpy(pixels_.get(), other.pixels_.get(),
+                    static_cast<std::size_t>(pixelCount_) * sizeof(Pixel));
     }
 }
 
@@ -51,7 +52,8 @@ Image& Image::operator=(const Image& other) {
         pixelCount_ = other.pixelCount_;
     }
     if (pixelCount_ > 0) {
-        std::memcpy(pixels_.get(), other.pixels_.get(), static_cast<std::size_t>(pixelCount_) * sizeof(Pixel));
+        std::memcpy(pixels_.get(), other.pixels_.get(),
+                    static_cast<std::size_t>(pixelCount_) * sizeof(Pixel));
     }
     return *this;
 }

@@ -13,10 +13,18 @@ using Pixel = std::uint32_t;
 constexpr Pixel opaqueBlack = 0xFF000000u;
 constexpr Pixel opaqueWhite = 0xFFFFFFFFu;
 
-constexpr unsigned blueOf(Pixel p) { return p & 0xFFu; }
-constexpr unsigned greenOf(Pixel p) { return (p >> 8) & 0xFFu; }
-constexpr unsigned redOf(Pixel p) { return (p >> 16) & 0xFFu; }
-constexpr unsigned alphaOf(Pixel p) { return p >> 24; }
+constexpr unsigned blueOf(Pixel p) {
+    return p & 0xFFu;
+}
+constexpr unsigned greenOf(Pixel p) {
+    return (p >> 8) & 0xFFu;
+}
+constexpr unsigned redOf(Pixel p) {
+    return (p >> 16) & 0xFFu;
+}
+constexpr unsigned alphaOf(Pixel p) {
+    return p >> 24;
+}
 constexpr Pixel makePixel(unsigned alpha, unsigned red, unsigned green, unsigned blue) {
     return (alpha << 24) | (red << 16) | (green << 8) | blue;
 }

@@ -12,10 +12,10 @@
 // - Every parameter value a 16-bit field can hold is safe: out-of-range values are brought into the
 //   nearest usable one when the operator runs, never by rewriting the field.
 
+#include "core/Image.h"
+
 #include <cstdint>
 #include <vector>
-
-#include "core/Image.h"
 
 namespace Velvor {
 

@@ -1,7 +1,5 @@
 #include "core/OperatorFactory.h"
 
-#include <string>
-
 #include "base/Exception.h"
 #include "core/Checkboard.h"
 #include "core/Collector.h"
@@ -11,9 +9,13 @@
 #include "core/SubPlasma.h"
 #include "core/Text.h"
 
+#include <string>
+
 namespace Velvor {
 
-bool isKnownOperatorType(int typeId) { return typeId >= 0 && typeId <= static_cast<int>(OperatorType::NormalMap); }
+bool isKnownOperatorType(int typeId) {
+    return typeId >= 0 && typeId <= static_cast<int>(OperatorType::NormalMap);
+}
 
 std::unique_ptr<Operator> createOperator(int typeId, int width, int height) {
     switch (static_cast<OperatorType>(typeId)) {

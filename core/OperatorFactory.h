@@ -1,8 +1,8 @@
 #pragma once
 
-#include <memory>
-
 #include "core/Operator.h"
+
+#include <memory>
 
 namespace Velvor {
 

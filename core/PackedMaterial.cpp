@@ -1,8 +1,5 @@
 #include "core/PackedMaterial.h"
 
-#include <cstring>
-#include <string>
-
 #include "base/Exception.h"
 #include "core/Collector.h"
 #include "core/Limits.h"
@@ -10,11 +7,14 @@
 #include "core/ParameterBytes.h"
 #include "core/Text.h"
 
+#include <cstring>
+#include <string>
+
 namespace Velvor {
 
 namespace {
 
-constexpr std::size_t headerSize = 5;    // type, width, height
+constexpr std::size_t headerSize = 5;     // type, width, height
 constexpr std::size_t textFixedSize = 14; // x, y, fontsize, weight, font, colour
 
 // Walks the bytes with bounds checks; every failure names the record it happened in.
@@ -25,7 +25,9 @@ public:
     std::size_t offset() const { return offset_; }
     std::size_t remaining() const { return bytes_.size() - offset_; }
     const std::uint8_t* cursor() const { return bytes_.data() + offset_; }
-    void advanceTo(const std::uint8_t* position) { offset_ = static_cast<std::size_t>(position - bytes_.data()); }
+    void advanceTo(const std::uint8_t* position) {
+        offset_ = static_cast<std::size_t>(position - bytes_.data());
+    }
 
     void require(std::size_t count, std::size_t record, const char* what) const {
         if (remaining() < count) {
@@ -40,8 +42,8 @@ public:
     }
 
     [[noreturn]] void fail(std::size_t record, const std::string& problem) const {
-        throw Exception("Packed material: record " + std::to_string(record) + " (byte " + std::to_string(offset_) +
-                        ") " + problem + ".");
+        throw Exception("Packed material: record " + std::to_string(record) + " (byte " +
+                        std::to_string(offset_) + ") " + problem + ".");
     }
 
 private:
@@ -76,7 +78,8 @@ std::size_t parameterBlockSize(int typeId, const ByteReader& reader, std::size_t
 
 void checkBudget(std::int64_t pixelsUsed, const ByteReader& reader, std::size_t record) {
     if (pixelsUsed > maxMaterialPixels) {
-        reader.fail(record, "takes the material beyond its limit of " + std::to_string(maxMaterialPixels) + " pixels");
+        reader.fail(record, "takes the material beyond its limit of " + std::to_string(maxMaterialPixels) +
+                                " pixels");
     }
 }
 
@@ -121,7 +124,8 @@ PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes) {
         for (int port = 0; port < inputCount; ++port) {
             const std::size_t source = reader.byte();
             if (source >= record) {
-                reader.fail(record, "refers to record " + std::to_string(source) + ", which does not come before it");
+                reader.fail(record,
+                            "refers to record " + std::to_string(source) + ", which does not come before it");
             }
             const Operator& input = *records_[source].op;
             if (input.getType() == OperatorType::Collector) {
@@ -129,7 +133,8 @@ PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes) {
             }
             // Operators read their inputs with their own size; a collector adopts its input's size.
             if (!isCollector && !input.getImage().sameSizeAs(entry.op->getImage())) {
-                reader.fail(record, "takes input from record " + std::to_string(source) + " of a different size");
+                reader.fail(record,
+                            "takes input from record " + std::to_string(source) + " of a different size");
             }
             if (isCollector) {
                 pixelsUsed += input.getImage().getPixelCount(); // the copy it will take

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/Operator.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
 #include <vector>
-
-#include "core/Operator.h"
 
 namespace Velvor {
 
@@ -20,8 +20,8 @@ public:
     static constexpr std::uint8_t terminator = 0xFF;
 
     struct Output {
-        int slotIndex;         // the collector's `index` parameter
-        std::size_t record;    // position of the collector's record
+        int slotIndex;      // the collector's `index` parameter
+        std::size_t record; // position of the collector's record
         const Image* image;
     };
 

@@ -15,9 +15,9 @@ inline std::int16_t readInt16(const std::uint8_t*& cursor) {
 }
 
 inline std::uint32_t readUint32(const std::uint8_t*& cursor) {
-    const std::uint32_t value = static_cast<std::uint32_t>(cursor[0]) | (static_cast<std::uint32_t>(cursor[1]) << 8) |
-                                (static_cast<std::uint32_t>(cursor[2]) << 16) |
-                                (static_cast<std::uint32_t>(cursor[3]) << 24);
+    const std::uint32_t value =
+        static_cast<std::uint32_t>(cursor[0]) | (static_cast<std::uint32_t>(cursor[1]) << 8) |
+        (static_cast<std::uint32_t>(cursor[2]) << 16) | (static_cast<std::uint32_t>(cursor[3]) << 24);
     cursor += 4;
     return value;
 }

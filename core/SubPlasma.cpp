@@ -1,10 +1,10 @@
 #include "core/SubPlasma.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "core/ParameterBytes.h"
 #include "core/RandomGenerator.h"
+
+#include <algorithm>
+#include <cmath>
 
 namespace Velvor {
 
@@ -15,10 +15,14 @@ int clampToByte(float value) {
     return std::clamp(truncated, 0, 255);
 }
 
-void setRed(Pixel& pixel, int red) { pixel = (pixel & ~0x00FF0000u) | (static_cast<Pixel>(red) << 16); }
+void setRed(Pixel& pixel, int red) {
+    pixel = (pixel & ~0x00FF0000u) | (static_cast<Pixel>(red) << 16);
+}
 
 // Brings a row or column index that lies up to a few steps outside the image back into it.
-int wrapIndex(int index, int size) { return ((index % size) + size) % size; }
+int wrapIndex(int index, int size) {
+    return ((index % size) + size) % size;
+}
 
 } // namespace
 
@@ -113,8 +117,9 @@ void SubPlasma::interpolateColumns(int step) {
             // lattice row and the curve never quite reaches the next lattice row.
             const float t = static_cast<float>(i - f - 1) / static_cast<float>(step - 1);
             for (int j = 0; j < width; ++j) {
-                const float v = cubic(static_cast<float>(redOf(rows[0][j])), static_cast<float>(redOf(rows[1][j])),
-                                      static_cast<float>(redOf(rows[2][j])), static_cast<float>(redOf(rows[3][j])), t);
+                const float v =
+                    cubic(static_cast<float>(redOf(rows[0][j])), static_cast<float>(redOf(rows[1][j])),
+                          static_cast<float>(redOf(rows[2][j])), static_cast<float>(redOf(rows[3][j])), t);
                 out[j] = tint[clampToByte(v)];
             }
         }

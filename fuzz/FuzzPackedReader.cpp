@@ -1,9 +1,9 @@
 // The packed reader on arbitrary bytes: either a clear Exception or a material that renders safely.
-#include <cstdint>
-#include <span>
-
 #include "base/Exception.h"
 #include "core/PackedMaterial.h"
+
+#include <cstdint>
+#include <span>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     try {

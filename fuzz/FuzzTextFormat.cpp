@@ -1,9 +1,9 @@
 // parsePoint and parseHex on arbitrary text: never crash, and agree with a reading that formats back.
+#include "base/TextFormat.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
-
-#include "base/TextFormat.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

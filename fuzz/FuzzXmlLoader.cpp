@@ -1,20 +1,22 @@
 // The material loader on arbitrary text, answering its questions both ways (the first byte picks the
 // answers, one bit per question); whatever loads is then rendered, saved and exported.
-#include <cstdint>
-#include <string>
-
 #include "base/Exception.h"
 #include "base/Progress.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
 #include "model/Material.h"
 
+#include <cstdint>
+#include <string>
+
 namespace {
 
 class BitPrompt : public Prompt {
 public:
     explicit BitPrompt(std::uint8_t answers) : answers_(answers) {}
-    bool askYesNo(const std::string&, const std::string&) override { return (answers_ >> (asked_++ % 8)) & 1; }
+    bool askYesNo(const std::string&, const std::string&) override {
+        return (answers_ >> (asked_++ % 8)) & 1;
+    }
     void inform(const std::string&, const std::string&) override {}
 
 private:

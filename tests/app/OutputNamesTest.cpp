@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "app/OutputNames.h"
+
+#include <gtest/gtest.h>
 
 TEST(OutputNamesTest, KeepsSafeCharactersAndReplacesTheRest) {
     EXPECT_EQ(collectorFileName(0, "Diffuse map"), "0_Diffuse_map.png");

@@ -1,10 +1,11 @@
+#include "app/PngWriter.h"
+
+#include "base/Exception.h"
+
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <png.h>
 #include <vector>
-
-#include "app/PngWriter.h"
-#include "base/Exception.h"
 
 namespace {
 
@@ -33,8 +34,10 @@ TEST(PngWriterTest, FirstPngRowIsTheLastImageRowWithStraightAlpha) {
     ASSERT_EQ(width, 2u);
     ASSERT_EQ(height, 2u);
     // PNG row 0 = image row 1.
-    EXPECT_EQ(std::vector<png_byte>(rgba.begin(), rgba.begin() + 8), (std::vector<png_byte>{0, 0, 0, 0, 0, 0, 255, 255}));
-    EXPECT_EQ(std::vector<png_byte>(rgba.begin() + 8, rgba.end()), (std::vector<png_byte>{255, 0, 0, 128, 0, 0, 0, 0}));
+    EXPECT_EQ(std::vector<png_byte>(rgba.begin(), rgba.begin() + 8),
+              (std::vector<png_byte>{0, 0, 0, 0, 0, 0, 255, 255}));
+    EXPECT_EQ(std::vector<png_byte>(rgba.begin() + 8, rgba.end()),
+              (std::vector<png_byte>{255, 0, 0, 128, 0, 0, 0, 0}));
 
     writePng(path, image, true);
     const std::vector<png_byte> opaque = decodeRgba(path, width, height);
@@ -45,7 +48,8 @@ TEST(PngWriterTest, FirstPngRowIsTheLastImageRowWithStraightAlpha) {
 
 TEST(PngWriterTest, FailuresLeaveNoFileBehind) {
     const Velvor::Image image(1, 1);
-    const std::string path = (std::filesystem::temp_directory_path() / "no-such-velvor-dir" / "x.png").string();
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "no-such-velvor-dir" / "x.png").string();
     EXPECT_THROW(writePng(path, image, false), Exception);
     const Velvor::Image empty(0, 3);
     const std::string emptyPath = (std::filesystem::temp_directory_path() / "velvor-empty.png").string();

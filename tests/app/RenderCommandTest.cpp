@@ -1,11 +1,11 @@
+#include "app/RenderCommand.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "app/RenderCommand.h"
 
 namespace fs = std::filesystem;
 
@@ -14,8 +14,8 @@ namespace {
 class RenderCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              (std::string("velvor-render-test-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / (std::string("velvor-render-test-") +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::remove_all(dir);
         fs::create_directories(dir);
     }
@@ -51,13 +51,14 @@ protected:
 } // namespace
 
 TEST_F(RenderCommandTest, RendersEveryCollectorAndThePackedFormGivesTheSamePictures) {
-    ASSERT_EQ(run({example("tiles"), "-o", file("xml"), "--packed-out", file("tiles.ostra-packed")}), 0) << err.str();
-    EXPECT_EQ(out.str(), file("xml") + "/0_Diffuse_map.png\n" + file("xml") + "/1_Normal_map.png\n" + file("xml") +
-                             "/2_Specular_map.png\n" + file("tiles.ostra-packed") + "\n");
+    ASSERT_EQ(run({example("tiles"), "-o", file("xml"), "--packed-out", file("tiles.ostra-packed")}), 0)
+        << err.str();
+    EXPECT_EQ(out.str(), file("xml") + "/0_Diffuse_map.png\n" + file("xml") + "/1_Normal_map.png\n" +
+                             file("xml") + "/2_Specular_map.png\n" + file("tiles.ostra-packed") + "\n");
 
     ASSERT_EQ(run({file("tiles.ostra-packed"), "-o", file("packed")}), 0) << err.str();
-    EXPECT_EQ(out.str(), file("packed") + "/0_slot0.png\n" + file("packed") + "/1_slot4.png\n" + file("packed") +
-                             "/2_slot3.png\n");
+    EXPECT_EQ(out.str(), file("packed") + "/0_slot0.png\n" + file("packed") + "/1_slot4.png\n" +
+                             file("packed") + "/2_slot3.png\n");
     // Same pixels through the same encoder give the same bytes.
     EXPECT_EQ(read(file("xml/0_Diffuse_map.png")), read(file("packed/0_slot0.png")));
     EXPECT_EQ(read(file("xml/1_Normal_map.png")), read(file("packed/1_slot4.png")));
@@ -68,25 +69,30 @@ TEST_F(RenderCommandTest, XmlOutNormalisesAMaterialFile) {
     write("loose.xml", "  <velvorMaterial><nodes><checkerboard typeId='1' name='B' size='8,8' blocks='2'/>"
                        "<collector id='7' typeId='0' name='Out' size='8,8'/></nodes>"
                        "<cables><cable fromNode='0' toNode='7' toPort='0'/></cables></velvorMaterial>");
-    ASSERT_EQ(run({file("loose.xml"), "-o", file("png"), "--xml-out", file("clean.ostra-material")}), 0) << err.str();
-    EXPECT_EQ(read(file("clean.ostra-material")),
-              "<velvorMaterial>\n"
-              "    <nodes>\n"
-              "        <checkerboard id=\"0\" typeId=\"1\" name=\"B\" size=\"8,8\" position=\"0,0\" blocks=\"2\" />\n"
-              "        <collector id=\"1\" typeId=\"0\" name=\"Out\" size=\"8,8\" position=\"0,0\" index=\"0\" />\n"
-              "    </nodes>\n"
-              "    <cables>\n"
-              "        <cable fromNode=\"0\" toNode=\"1\" toPort=\"0\" />\n"
-              "    </cables>\n"
-              "</velvorMaterial>\n");
+    ASSERT_EQ(run({file("loose.xml"), "-o", file("png"), "--xml-out", file("clean.ostra-material")}), 0)
+        << err.str();
+    EXPECT_EQ(
+        read(file("clean.ostra-material")),
+        "<velvorMaterial>\n"
+        "    <nodes>\n"
+        "        <checkerboard id=\"0\" typeId=\"1\" name=\"B\" size=\"8,8\" position=\"0,0\" blocks=\"2\" "
+        "/>\n"
+        "        <collector id=\"1\" typeId=\"0\" name=\"Out\" size=\"8,8\" position=\"0,0\" index=\"0\" />\n"
+        "    </nodes>\n"
+        "    <cables>\n"
+        "        <cable fromNode=\"0\" toNode=\"1\" toPort=\"0\" />\n"
+        "    </cables>\n"
+        "</velvorMaterial>\n");
     EXPECT_TRUE(fs::exists(file("png/0_Out.png")));
 }
 
 TEST_F(RenderCommandTest, LoaderQuestionsAreYesByDefaultAndFailInStrictMode) {
-    write("dangling.xml", "<velvorMaterial><nodes><collector id='1' typeId='0' name='Out' size='4,4'/></nodes>"
-                          "<cables><cable fromNode='9' toNode='1' toPort='0'/></cables></velvorMaterial>");
+    write("dangling.xml",
+          "<velvorMaterial><nodes><collector id='1' typeId='0' name='Out' size='4,4'/></nodes>"
+          "<cables><cable fromNode='9' toNode='1' toPort='0'/></cables></velvorMaterial>");
     EXPECT_EQ(run({file("dangling.xml"), "-o", dir.string()}), 0);
-    EXPECT_NE(err.str().find("warning: Could not create cable from node with id 9"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("warning: Could not create cable from node with id 9"), std::string::npos)
+        << err.str();
     EXPECT_TRUE(fs::exists(file("0_Out.png")));
 
     EXPECT_EQ(run({file("dangling.xml"), "-o", file("strict"), "--strict"}), 1);

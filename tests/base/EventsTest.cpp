@@ -1,17 +1,16 @@
+#include "base/Events.h"
+
+#include "base/Progress.h"
+
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
-
-#include "base/Events.h"
-#include "base/Progress.h"
 
 namespace {
 
 struct Recorder : Event {
     Recorder(std::vector<std::string>& log, std::string name) : log(log), name(std::move(name)) {}
-    void handle(void* payload) override {
-        log.push_back(name + ":" + *static_cast<std::string*>(payload));
-    }
+    void handle(void* payload) override { log.push_back(name + ":" + *static_cast<std::string*>(payload)); }
     std::vector<std::string>& log;
     std::string name;
 };

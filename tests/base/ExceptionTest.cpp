@@ -1,9 +1,9 @@
+#include "base/Exception.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
-
-#include "base/Exception.h"
 
 TEST(ExceptionTest, CarriesItsMessageThroughCopiesAndBaseReferences) {
     try {

@@ -1,9 +1,10 @@
+#include "base/File.h"
+
+#include "base/Exception.h"
+
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
-
-#include "base/Exception.h"
-#include "base/File.h"
 
 namespace fs = std::filesystem;
 
@@ -12,8 +13,9 @@ namespace {
 class FileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / ("velvor-file-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() /
+              ("velvor-file-test-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }

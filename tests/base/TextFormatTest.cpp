@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "base/TextFormat.h"
+
+#include <gtest/gtest.h>
 
 TEST(TextFormatTest, PointsAreWrittenAsTwoSignedDecimals) {
     EXPECT_EQ(formatPoint({12, -3}), "12,-3");

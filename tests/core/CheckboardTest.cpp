@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "core/Checkboard.h"
+
+#include <gtest/gtest.h>
 
 using Velvor::Checkboard;
 using Velvor::opaqueBlack;

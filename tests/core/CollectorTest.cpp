@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "core/Collector.h"
+
+#include <gtest/gtest.h>
 
 TEST(CollectorTest, CopiesItsInputBitForBitAndAdoptsItsSize) {
     Velvor::Image input(3, 2);

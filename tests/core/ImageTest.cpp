@@ -1,8 +1,9 @@
-#include <gtest/gtest.h>
+#include "core/Image.h"
 
 #include "base/Exception.h"
 #include "core/Checkboard.h"
-#include "core/Image.h"
+
+#include <gtest/gtest.h>
 
 using Velvor::Image;
 using Velvor::Pixel;

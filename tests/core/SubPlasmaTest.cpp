@@ -1,9 +1,10 @@
+#include "core/SubPlasma.h"
+
+#include "core/RandomGenerator.h"
+
 #include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
-
-#include "core/RandomGenerator.h"
-#include "core/SubPlasma.h"
 
 using Velvor::Pixel;
 using Velvor::SubPlasma;
@@ -52,9 +53,11 @@ std::vector<Pixel> referencePlasma(int w, int h, int step, std::int32_t seed, Pi
                 v = lattice[r * w + i];
             } else {
                 int c0 = e - step;
-                while (c0 < 0) c0 += w;
-                v = clampByte(cubicRef(lattice[r * w + c0], lattice[r * w + e], lattice[r * w + (e + step) % w],
-                                       lattice[r * w + (e + 2 * step) % w], float(i - e) / float(step)));
+                while (c0 < 0)
+                    c0 += w;
+                v = clampByte(cubicRef(lattice[r * w + c0], lattice[r * w + e],
+                                       lattice[r * w + (e + step) % w], lattice[r * w + (e + 2 * step) % w],
+                                       float(i - e) / float(step)));
             }
             horizontal[r * w + i] = v;
         }
@@ -63,17 +66,20 @@ std::vector<Pixel> referencePlasma(int w, int h, int step, std::int32_t seed, Pi
     for (int i = 0; i < h; ++i) {
         int k = i % step, f = i - k;
         int r0 = f - step;
-        while (r0 < 0) r0 += h;
+        while (r0 < 0)
+            r0 += h;
         for (int j = 0; j < w; ++j) {
             int v;
             if (k == 0) {
                 v = horizontal[i * w + j];
             } else {
-                v = clampByte(cubicRef(horizontal[r0 * w + j], horizontal[f * w + j], horizontal[((f + step) % h) * w + j],
-                                       horizontal[((f + 2 * step) % h) * w + j], float(i - f - 1) / float(step - 1)));
+                v = clampByte(cubicRef(
+                    horizontal[r0 * w + j], horizontal[f * w + j], horizontal[((f + step) % h) * w + j],
+                    horizontal[((f + 2 * step) % h) * w + j], float(i - f - 1) / float(step - 1)));
             }
             unsigned a = colour >> 24, red = (colour >> 16) & 255, g = (colour >> 8) & 255, b = colour & 255;
-            out[i * w + j] = ((a * v / 255) << 24) | ((red * v / 255) << 16) | ((g * v / 255) << 8) | (b * v / 255);
+            out[i * w + j] =
+                ((a * v / 255) << 24) | ((red * v / 255) << 16) | ((g * v / 255) << 8) | (b * v / 255);
         }
     }
     return out;
@@ -109,7 +115,8 @@ TEST(SubPlasmaTest, OversizedGridsFallBackToRawNoise) {
         const std::vector<int> noise = draws(1, 32);
         const std::vector<Pixel> pixels = pixelsOf(op.getImage());
         for (int i = 0; i < 32; ++i) {
-            ASSERT_EQ(pixels[i], static_cast<Pixel>(noise[i] & 0xFF) << 24) << "grid " << grid << " pixel " << i;
+            ASSERT_EQ(pixels[i], static_cast<Pixel>(noise[i] & 0xFF) << 24)
+                << "grid " << grid << " pixel " << i;
         }
     }
 }
@@ -120,8 +127,9 @@ TEST(SubPlasmaTest, MatchesALiteralTranscriptionOnSmallImages) {
         std::int16_t grid, seed;
         Pixel colour;
     };
-    for (const Case& c : {Case{4, 4, 1, 0, 0xFFFFFFFFu}, Case{8, 8, 1, 7, 0x80FF4020u}, Case{16, 8, 2, 512, 0xFFFFFFFFu},
-                          Case{32, 32, 3, 1, 0xFF00FF00u}, Case{8, 16, 0, 3, 0xFFFFFFFFu}}) {
+    for (const Case& c :
+         {Case{4, 4, 1, 0, 0xFFFFFFFFu}, Case{8, 8, 1, 7, 0x80FF4020u}, Case{16, 8, 2, 512, 0xFFFFFFFFu},
+          Case{32, 32, 3, 1, 0xFF00FF00u}, Case{8, 16, 0, 3, 0xFFFFFFFFu}}) {
         SubPlasma op(c.w, c.h);
         op.grid = c.grid;
         op.seed = c.seed;

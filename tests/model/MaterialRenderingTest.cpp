@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <set>
 #include <random>
+#include <set>
 
 namespace {
 
