@@ -1,6 +1,6 @@
 #include "MaterialBuilding.h"
-#include "core/PackedMaterial.h"
 #include "ScriptedPrompt.h"
+#include "core/PackedMaterial.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
 
@@ -91,7 +91,8 @@ TEST(PackedRenderTest, EveryExampleMaterialRoundTripsThroughThePackedForm) {
         SCOPED_TRACE(name);
         Material material;
         ScriptedPrompt prompt; // any question or message would be a damaged example
-        ASSERT_EQ(loadXml(material, std::string(VELVOR_SOURCE_DIR) + "/examples/" + name + ".ostra-material", prompt),
+        ASSERT_EQ(loadXml(material, std::string(VELVOR_SOURCE_DIR) + "/examples/" + name + ".ostra-material",
+                          prompt),
                   LoadOutcome::Complete);
         SilentProgress progress;
         material.renderAll(progress);
