@@ -15,3 +15,12 @@ public:
     virtual void finish() = 0;
     virtual void message(const std::string& text) = 0;
 };
+
+// Drops every report: for rendering where nobody watches (tests, batch tools).
+class NullProgress : public Progress {
+public:
+    void start(int) override {}
+    void step() override {}
+    void finish() override {}
+    void message(const std::string&) override {}
+};

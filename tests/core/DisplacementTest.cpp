@@ -1,5 +1,7 @@
 #include "core/Displacement.h"
 
+#include "TestImages.h"
+
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -9,21 +11,6 @@ using Velvor::Image;
 using Velvor::Pixel;
 
 namespace {
-
-Image imageOf(int width, int height, const std::vector<Pixel>& pixels) {
-    Image image(width, height);
-    std::copy(pixels.begin(), pixels.end(), image.getPixels());
-    return image;
-}
-
-Image randomImage(int width, int height, unsigned seed) {
-    std::mt19937 random(seed);
-    Image image(width, height);
-    for (int p = 0; p < image.getPixelCount(); ++p) {
-        image.getPixels()[p] = static_cast<Pixel>(random());
-    }
-    return image;
-}
 
 Image uniformImage(int width, int height, Pixel value) {
     Image image(width, height);

@@ -1,5 +1,7 @@
 #include "core/Mixer.h"
 
+#include "TestImages.h"
+
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
@@ -10,25 +12,6 @@ using Velvor::Mixer;
 using Velvor::Pixel;
 
 namespace {
-
-Image imageOf(int width, int height, const std::vector<Pixel>& pixels) {
-    Image image(width, height);
-    std::copy(pixels.begin(), pixels.end(), image.getPixels());
-    return image;
-}
-
-Image randomImage(int width, int height, unsigned seed) {
-    std::mt19937 random(seed);
-    Image image(width, height);
-    for (int p = 0; p < image.getPixelCount(); ++p) {
-        image.getPixels()[p] = static_cast<Pixel>(random());
-    }
-    return image;
-}
-
-std::vector<Pixel> pixelsOf(const Image& image) {
-    return std::vector<Pixel>(image.getPixels(), image.getPixels() + image.getPixelCount());
-}
 
 std::vector<Pixel> mix(const Image& a, const Image& b, std::int16_t type, std::int16_t amountA = 256,
                        std::int16_t amountB = 256, Pixel previous = 0) {

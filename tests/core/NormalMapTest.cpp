@@ -1,5 +1,7 @@
 #include "core/NormalMap.h"
 
+#include "TestImages.h"
+
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -12,12 +14,6 @@ using Velvor::NormalMap;
 using Velvor::Pixel;
 
 namespace {
-
-Image imageOf(int width, int height, const std::vector<Pixel>& pixels) {
-    Image image(width, height);
-    std::copy(pixels.begin(), pixels.end(), image.getPixels());
-    return image;
-}
 
 Image normalsOf(const Image& source, std::int16_t amount = 256) {
     NormalMap op(source.getWidth(), source.getHeight());

@@ -1,5 +1,6 @@
 #include "core/SubPlasma.h"
 
+#include "TestImages.h"
 #include "core/RandomGenerator.h"
 
 #include <cmath>
@@ -18,10 +19,6 @@ std::vector<int> draws(std::int32_t seed, int count) {
         result.push_back(random.draw());
     }
     return result;
-}
-
-std::vector<Pixel> pixelsOf(const Velvor::Image& image) {
-    return std::vector<Pixel>(image.getPixels(), image.getPixels() + image.getPixelCount());
 }
 
 // A literal per-pixel transcription of the algorithm (modulo on every pixel, no segments), kept

@@ -1,23 +1,12 @@
 #include "MaterialBuilding.h"
 #include "ScriptedPrompt.h"
+#include "base/Progress.h"
 #include "core/PackedMaterial.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
-
-namespace {
-
-class SilentProgress : public Progress {
-public:
-    void start(int) override {}
-    void step() override {}
-    void finish() override {}
-    void message(const std::string&) override {}
-};
-
-} // namespace
 
 // The run-time reader, fed the export, must produce what the editor renders.
 TEST(PackedRenderTest, ExportRendersLikeTheEditorForEveryNodeType) {
@@ -57,7 +46,7 @@ TEST(PackedRenderTest, ExportRendersLikeTheEditorForEveryNodeType) {
     join(4, 6, 0);
     join(5, 7, 0);
 
-    SilentProgress progress;
+    NullProgress progress;
     material.renderAll(progress);
     const std::vector<std::uint8_t> bytes = exportPacked(material);
     Velvor::PackedMaterial packed(bytes);
@@ -94,7 +83,7 @@ TEST(PackedRenderTest, EveryExampleMaterialRoundTripsThroughThePackedForm) {
         ASSERT_EQ(loadXml(material, std::string(VELVOR_SOURCE_DIR) + "/examples/" + name + ".ostra-material",
                           prompt),
                   LoadOutcome::Complete);
-        SilentProgress progress;
+        NullProgress progress;
         material.renderAll(progress);
         Velvor::PackedMaterial packed(exportPacked(material));
         packed.render();
