@@ -23,18 +23,6 @@ std::uint32_t scaled(Pixel pixel, unsigned shift, Weight weight) {
     return (((pixel >> shift) & 0xFFu) * weight) >> 8;
 }
 
-// A plain loop over whole words, channels taken by shifts and saturated with min.
-void multiply(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, Weight weightB) {
-    for (int p = 0; p < count; ++p) {
-        Pixel result = 0;
-        for (unsigned shift = 0; shift < 32; shift += 8) {
-            const std::uint32_t product = (scaled(a[p], shift, weightA) * scaled(b[p], shift, weightB)) >> 8;
-            result |= std::min(product, 255u) << shift;
-        }
-        out[p] = result;
-    }
-}
-
 Pixel scaleRgb(Pixel pixel, Weight weight) {
     Pixel result = 0;
     for (unsigned shift = 0; shift < 24; shift += 8) {
@@ -90,7 +78,6 @@ void Mixer::generate(const Image* const* inputs) {
     const Pixel* b = inputs[1]->getPixels();
     Pixel* out = image_.getPixels();
     const Weight weightA = weightOf(amountA);
-    const Weight weightB = weightOf(amountB);
     const float amountBAsFactor = static_cast<float>(amountB) / 256.0f;
 
     switch (type) {
@@ -98,7 +85,7 @@ void Mixer::generate(const Image* const* inputs) {
         addFast(a, b, out, count, amountA, amountB);
         break;
     case Multiply:
-        multiply(a, b, out, count, weightA, weightB);
+        multiplyFast(a, b, out, count, amountA, amountB);
         break;
     case Hue:
         rotateHue(a, b, out, count, weightA, amountBAsFactor * 1.4117647f); // 360 / 255

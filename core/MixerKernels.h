@@ -1,8 +1,10 @@
 #pragma once
 
-// The Mixer's weighted add: out.c = min((A.c * weightA + B.c * weightB) >> 8, 255) per channel, in
-// unsigned 32-bit arithmetic (a negative weight wraps). addPlain is the reference; addFast gives the
-// identical result, four pixels at a time where SSE2 is available.
+// The Mixer's two integer blends, per channel in unsigned 32-bit arithmetic (a negative weight wraps):
+//   add:      min((A.c * weightA + B.c * weightB) >> 8, 255)
+//   multiply: min((((A.c * weightA) >> 8) * ((B.c * weightB) >> 8)) >> 8, 255)
+// The plain versions are the reference; the fast ones give identical results, four pixels at a time
+// where SSE2 is available (multiply only for weights 0..32767; others take the plain loop).
 
 #include "core/Image.h"
 
@@ -12,5 +14,9 @@ void addPlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_
               std::int16_t amountB);
 void addFast(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
              std::int16_t amountB);
+void multiplyPlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
+                   std::int16_t amountB);
+void multiplyFast(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
+                  std::int16_t amountB);
 
 } // namespace Velvor

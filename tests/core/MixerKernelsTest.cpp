@@ -4,8 +4,8 @@
 #include <random>
 #include <vector>
 
-// The vectorised add must be bit-identical to the plain one for every weight, negative ones included.
-TEST(MixerKernelsTest, FastAddMatchesThePlainAddOnRandomInputs) {
+// The vectorised blends must be bit-identical to the plain ones for every weight, negative included.
+TEST(MixerKernelsTest, FastBlendsMatchThePlainOnesOnRandomInputs) {
     std::mt19937 random(7);
     const std::int16_t weights[] = {0, 1, 128, 255, 256, 257, 511, 512, 4096, 32767, -1, -256, -32768};
     for (int count : {0, 1, 3, 4, 5, 64, 67}) {
@@ -19,7 +19,11 @@ TEST(MixerKernelsTest, FastAddMatchesThePlainAddOnRandomInputs) {
                 std::vector<Velvor::Pixel> plain(a.size(), 0x12345678u), fast(a.size(), 0x9ABCDEF0u);
                 Velvor::addPlain(a.data(), b.data(), plain.data(), count, amountA, amountB);
                 Velvor::addFast(a.data(), b.data(), fast.data(), count, amountA, amountB);
-                ASSERT_EQ(plain, fast) << "count " << count << " amounts " << amountA << ", " << amountB;
+                ASSERT_EQ(plain, fast) << "add, count " << count << " amounts " << amountA << ", " << amountB;
+                Velvor::multiplyPlain(a.data(), b.data(), plain.data(), count, amountA, amountB);
+                Velvor::multiplyFast(a.data(), b.data(), fast.data(), count, amountA, amountB);
+                ASSERT_EQ(plain, fast)
+                    << "multiply, count " << count << " amounts " << amountA << ", " << amountB;
             }
         }
     }
