@@ -35,7 +35,7 @@ namespace {
 constexpr const char* extraFontFolder = "/usr/share/wine/fonts";
 
 // Huge ems would give glyph coordinates beyond what FreeType's span records can hold.
-constexpr std::int64_t maxPixelsPerEm = 2 * TextRasteriser::maxCellHeight;
+constexpr std::int64_t maxPixelsPerEm = std::int64_t{2} * TextRasteriser::maxCellHeight;
 
 // A private configuration, loaded once per process, so the extra folder never changes what other
 // users of fontconfig in the same program (the GUI toolkit) see.
@@ -212,7 +212,6 @@ void TextRasteriser::applyHeight(std::int64_t height) {
     std::int64_t cellUnits = ascent + descent;
     if (cellUnits <= 0) {
         ascent = unitsPerEm;
-        descent = 0;
         cellUnits = unitsPerEm;
     }
 
