@@ -24,6 +24,11 @@ const std::string continueQuestion = "\n\rDo you want to continue loading?";
 // a document is refused before the parser sees it (see XmlShape.h).
 constexpr std::size_t maxDepth = 64;
 constexpr std::size_t maxAttributes = 256;
+// The parser spends some 200 bytes on each element, attribute, comment or run of text, about fifty
+// times the bytes a hostile file needs to ask for one. The largest material that can be loaded (4096
+// nodes of a dozen attributes and every cable they can take) holds under 100,000 items; past 2^18 a
+// document is refused, which keeps its tree within about 60 MB.
+constexpr std::size_t maxItems = std::size_t{1} << 18;
 
 void appendAttributes(TiXmlElement& element, const AttributeList& attributes) {
     for (const auto& [key, value] : attributes) {
@@ -231,7 +236,8 @@ LoadOutcome loadXmlText(Material& material, const std::string& text, Prompt& pro
         return reject(prompt);
     }
     const XmlShape shape = measureXml(text);
-    if (shape.ambiguous || shape.depth > maxDepth || shape.attributes > maxAttributes) {
+    if (shape.ambiguous || shape.depth > maxDepth || shape.attributes > maxAttributes ||
+        shape.items > maxItems) {
         return reject(prompt);
     }
     TiXmlDocument document;

@@ -97,8 +97,19 @@ XmlShape measureXml(std::string_view text) {
     XmlShape shape;
     std::size_t depth = 0;
     std::size_t i = 0;
+    // Character data between two pieces of markup becomes one item unless it is all blanks.
+    const auto countText = [&](std::size_t from, std::size_t to) {
+        if (std::any_of(text.begin() + from, text.begin() + to, [](char c) { return !isBlank(c); })) {
+            ++shape.items;
+        }
+    };
+    std::size_t textBegin = 0;
     while ((i = text.find('<', i)) != npos) {
+        countText(textBegin, i);
         const std::string_view rest = text.substr(i);
+        if (!rest.starts_with("</")) {
+            ++shape.items; // an element, comment, character section, declaration or unknown markup
+        }
         if (startsWithNoCase(rest, "<?xml")) {
             i = scanDeclaration(text, i);
             if (i == npos) {
@@ -115,6 +126,7 @@ XmlShape measureXml(std::string_view text) {
         } else if (rest.size() > 1 && startsName(rest[1])) {
             const Tag tag = scanStartTag(text, i);
             shape.attributes = std::max(shape.attributes, tag.attributes);
+            shape.items += tag.attributes;
             if (!tag.selfClosing) {
                 shape.depth = std::max(shape.depth, ++depth);
             }
@@ -123,6 +135,8 @@ XmlShape measureXml(std::string_view text) {
             // Other declarations, processing instructions and a stray '<': read up to the next '>'.
             i = skipPast(text, i + 1, ">");
         }
+        textBegin = i;
     }
+    countText(textBegin, text.size());
     return shape;
 }

@@ -259,3 +259,40 @@ TEST(MaterialXmlLoadTest, NodesBeyondTheNodeLimitAreAskedAboutAndSkipped) {
                                        ask});
     EXPECT_EQ(material.getNodeCount(), maxLoadedNodes);
 }
+
+TEST(MaterialXmlLoadTest, DocumentsOfMoreItemsThanAnyMaterialAreRefusedBeforeParsing) {
+    // The parser spends hundreds of bytes on each item. Each document holds 300,000 items of one kind
+    // besides others that alone would stay below the limit, so each kind must be counted.
+    const std::pair<std::string, int> bodies[] = {
+        {"<a/>", 300000}, {"<!---->", 300000}, {"x<a/>", 150000}, {"<a b='' c=''/>", 100000}};
+    for (const auto& [item, count] : bodies) {
+        SCOPED_TRACE(item);
+        std::string text = "<velvorMaterial><other>";
+        for (int i = 0; i < count; ++i) {
+            text += item;
+        }
+        text += "</other></velvorMaterial>";
+        Material material;
+        ScriptedPrompt prompt;
+        EXPECT_EQ(loadXmlText(material, text, prompt), LoadOutcome::Rejected);
+        ASSERT_EQ(prompt.messages.size(), 1u);
+        EXPECT_EQ(prompt.messages[0].text, notAMaterial);
+    }
+
+    // The largest material that loads, every input port of 4096 mixers taken, written as a save
+    // writes it, is accepted whole.
+    std::string nodes;
+    std::string cables;
+    for (std::size_t i = 0; i < maxLoadedNodes; ++i) {
+        const std::string id = std::to_string(i);
+        nodes += "<mixer id=\"" + id + "\" typeId=\"2\" name=\"Mixer " + id +
+                 "\" size=\"0,0\" position=\"10,10\" amountA=\"256\" amountB=\"256\" type=\"0\" />";
+        const int source = static_cast<int>((i + 1) % maxLoadedNodes);
+        cables += cable(source, static_cast<int>(i), 0) + cable(source, static_cast<int>(i), 1);
+    }
+    Material material;
+    ScriptedPrompt prompt;
+    EXPECT_EQ(loadXmlText(material, document(nodes, cables), prompt), LoadOutcome::Complete);
+    EXPECT_EQ(material.getNodeCount(), maxLoadedNodes);
+    EXPECT_EQ(material.getCableCount(), 2 * maxLoadedNodes);
+}
