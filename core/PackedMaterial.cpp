@@ -94,6 +94,10 @@ PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes) {
         if (type == terminator) {
             break;
         }
+        if (record == maxPackedRecords) {
+            reader.fail(record, "goes beyond the " + std::to_string(maxPackedRecords) +
+                                    " records a packed file can hold");
+        }
         if (!isKnownOperatorType(type)) {
             reader.fail(record, "has the unknown operator type " + std::to_string(type));
         }

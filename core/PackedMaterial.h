@@ -10,11 +10,11 @@
 
 namespace Velvor {
 
-// A material read from its packed form: operator records in dependency order, each with its type,
-// size, parameter block and the indices of the earlier records feeding its inputs, ended by 0xFF.
-// Everything is checked while reading; bad bytes raise Exception with a message naming the record
-// and byte offset, and nothing outside the given bytes is ever read. Bytes after the terminator are
-// ignored.
+// A material read from its packed form: operator records in dependency order, each with its type, size,
+// parameter block and the indices of the earlier records feeding its inputs, ended by 0xFF. Everything is
+// checked while reading, the pixel budget and the record limit of core/Limits.h included; bad bytes raise
+// Exception with a message naming the record and byte offset, and nothing outside the given bytes is ever
+// read. Bytes after the terminator are ignored.
 class PackedMaterial {
 public:
     static constexpr std::uint8_t terminator = 0xFF;

@@ -1,6 +1,7 @@
 #include "io/PackedExport.h"
 
 #include "base/Exception.h"
+#include "core/Limits.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,7 +14,7 @@
 namespace {
 
 // Input indices are single bytes, and a side is written in 16 bits.
-constexpr std::size_t maxRecords = 256;
+constexpr std::size_t maxRecords = Velvor::maxPackedRecords;
 constexpr int maxSide = 0xFFFF;
 constexpr std::uint8_t terminator = 0xFF;
 

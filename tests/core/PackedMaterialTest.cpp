@@ -180,3 +180,21 @@ TEST(PackedMaterialTest, SizesBeyondThePixelBudgetAreRefusedBeforeAllocating) {
     EXPECT_NE(errorOf(plasma).find("record 0 (byte 5) takes the material beyond its limit"),
               std::string::npos);
 }
+
+TEST(PackedMaterialTest, MoreRecordsThanIndicesCanNameAreRefused) {
+    // Every record costs an operator however small its image, so a count without limit would let a
+    // file of a few megabytes of empty text records take gigabytes.
+    Bytes records;
+    for (int i = 0; i < 256; ++i) {
+        collector(records, 0, 0, {});
+    }
+    Bytes full = records;
+    full.push_back(0xFF);
+    EXPECT_EQ(PackedMaterial(full).getRecordCount(), 256u);
+
+    collector(records, 0, 0, {});
+    records.push_back(0xFF);
+    // 256 records of 8 bytes lie before the one refused; its type byte has been read.
+    EXPECT_EQ(errorOf(records),
+              "Packed material: record 256 (byte 2049) goes beyond the 256 records a packed file can hold.");
+}
