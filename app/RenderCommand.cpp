@@ -12,6 +12,7 @@
 #include "model/Material.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -36,15 +37,14 @@ public:
     using Exception::Exception;
 };
 
+bool isBlank(std::uint8_t b) {
+    return b == ' ' || b == '\t' || b == '\r' || b == '\n';
+}
+
 // A material file is text starting with '<' (after blanks); no packed record starts with that byte.
 bool looksLikeXml(const std::vector<std::uint8_t>& bytes) {
-    for (std::uint8_t b : bytes) {
-        if (b == ' ' || b == '\t' || b == '\r' || b == '\n') {
-            continue;
-        }
-        return b == '<';
-    }
-    return false;
+    const auto first = std::find_if_not(bytes.begin(), bytes.end(), isBlank);
+    return first != bytes.end() && *first == '<';
 }
 
 void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
@@ -96,6 +96,12 @@ private:
 
     void renderPacked(const std::vector<std::uint8_t>& bytes) {
         Velvor::PackedMaterial material(bytes);
+        // The reader stops at the terminator; say so when bytes are left unread (a file of another
+        // kind that starts with 0xFF, a JPEG say, reads as an empty material).
+        if (const std::size_t unread = bytes.size() - material.getByteCount(); unread > 0) {
+            err_ << "velvor-render: warning: " << options_.input << ": " << unread
+                 << " bytes after the end of the packed material are ignored\n";
+        }
         material.render();
         std::size_t k = 0;
         for (const Velvor::PackedMaterial::Output& output : material.getCollectors()) {
@@ -154,6 +160,10 @@ int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::
 
     try {
         const std::vector<std::uint8_t> bytes = readBinaryFile(options.input, maxInputBytes);
+        // Either reader would blame a format the file never claimed to have.
+        if (std::all_of(bytes.begin(), bytes.end(), isBlank)) {
+            throw Exception(options.input + " is empty");
+        }
         if (!options.xmlOut.empty() && !looksLikeXml(bytes)) {
             throw UsageError("--xml-out needs a material XML file; " + options.input + " is a packed file");
         }
