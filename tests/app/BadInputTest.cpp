@@ -37,7 +37,9 @@ struct Picture {
     unsigned height = 0;
     std::vector<png_byte> rgba; // top row first, as displayed
 
-    const png_byte* at(unsigned row, unsigned column) const { return &rgba[(row * width + column) * 4]; }
+    const png_byte* at(unsigned row, unsigned column) const {
+        return &rgba[(std::size_t{row} * width + column) * 4];
+    }
 };
 
 Picture decode(const fs::path& path) {
@@ -96,6 +98,7 @@ protected:
     int run(std::vector<std::string> args) {
         args.insert(args.begin(), "velvor-render");
         std::vector<const char*> argv;
+        argv.reserve(args.size());
         for (const std::string& a : args) {
             argv.push_back(a.c_str());
         }

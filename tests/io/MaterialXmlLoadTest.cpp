@@ -281,14 +281,17 @@ TEST(MaterialXmlLoadTest, DocumentsOfMoreItemsThanAnyMaterialAreRefusedBeforePar
 
     // The largest material that loads, every input port of 4096 mixers taken, written as a save
     // writes it, is accepted whole.
+    const auto mixer = [](const std::string& id) {
+        return "<mixer id=\"" + id + "\" typeId=\"2\" name=\"Mixer " + id +
+               "\" size=\"0,0\" position=\"10,10\" amountA=\"256\" amountB=\"256\" type=\"0\" />";
+    };
     std::string nodes;
     std::string cables;
     for (std::size_t i = 0; i < maxLoadedNodes; ++i) {
-        const std::string id = std::to_string(i);
-        nodes += "<mixer id=\"" + id + "\" typeId=\"2\" name=\"Mixer " + id +
-                 "\" size=\"0,0\" position=\"10,10\" amountA=\"256\" amountB=\"256\" type=\"0\" />";
+        nodes += mixer(std::to_string(i));
         const int source = static_cast<int>((i + 1) % maxLoadedNodes);
-        cables += cable(source, static_cast<int>(i), 0) + cable(source, static_cast<int>(i), 1);
+        cables += cable(source, static_cast<int>(i), 0);
+        cables += cable(source, static_cast<int>(i), 1);
     }
     Material material;
     ScriptedPrompt prompt;
