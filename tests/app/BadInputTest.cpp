@@ -1,6 +1,7 @@
 // Whole files a user could meet, damaged or hostile, through the command-line renderer: each gets a
 // clear message and its exit status, never a crash or a hang, and whatever was valid in it is kept.
-#include "app/RenderCommand.h"
+#include "PngDecoding.h"
+#include "RenderCommandFixture.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -32,32 +33,6 @@ std::string material(const std::string& nodes, const std::string& cables) {
            "</cables></velvorMaterial>";
 }
 
-struct Picture {
-    unsigned width = 0;
-    unsigned height = 0;
-    std::vector<png_byte> rgba; // top row first, as displayed
-
-    const png_byte* at(unsigned row, unsigned column) const {
-        return &rgba[(std::size_t{row} * width + column) * 4];
-    }
-};
-
-Picture decode(const fs::path& path) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Picture picture;
-    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
-        ADD_FAILURE() << path << ": " << image.message;
-        return picture;
-    }
-    image.format = PNG_FORMAT_RGBA;
-    picture.rgba.resize(PNG_IMAGE_SIZE(image));
-    EXPECT_NE(png_image_finish_read(&image, nullptr, picture.rgba.data(), 0, nullptr), 0) << image.message;
-    picture.width = image.width;
-    picture.height = image.height;
-    return picture;
-}
-
 // Every pixel of the grey level with the alpha.
 bool uniform(const Picture& picture, png_byte level, png_byte alpha) {
     for (std::size_t i = 0; i < picture.rgba.size(); i += 4) {
@@ -85,46 +60,15 @@ void collector(Bytes& b, int size, Bytes inputs) {
     b.insert(b.end(), inputs.begin(), inputs.end());
 }
 
-class BadInputTest : public ::testing::Test {
+class BadInputTest : public RenderCommandFixture {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / (std::string("velvor-bad-input-") +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    int run(std::vector<std::string> args) {
-        args.insert(args.begin(), "velvor-render");
-        std::vector<const char*> argv;
-        argv.reserve(args.size());
-        for (const std::string& a : args) {
-            argv.push_back(a.c_str());
-        }
-        out.str("");
-        err.str("");
-        return runRenderCommand(static_cast<int>(argv.size()), argv.data(), out, err, false);
-    }
     // Renders the file into the folder "png", emptied first.
     int render(const std::string& input, std::vector<std::string> more = {}) {
         fs::remove_all(pngDir());
         more.insert(more.begin(), {input, "-o", pngDir().string()});
         return run(more);
     }
-    std::string file(const std::string& name) const { return (dir / name).string(); }
     fs::path pngDir() const { return dir / "png"; }
-    std::string write(const std::string& name, const std::string& text) const {
-        std::ofstream(file(name), std::ios::binary) << text;
-        return file(name);
-    }
-    std::string write(const std::string& name, const Bytes& bytes) const {
-        return write(name, std::string(bytes.begin(), bytes.end()));
-    }
-    static std::string read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
     std::set<std::string> written() const {
         std::set<std::string> names;
         if (fs::exists(pngDir())) {
@@ -151,10 +95,6 @@ protected:
             }
         }
     }
-
-    fs::path dir;
-    std::ostringstream out;
-    std::ostringstream err;
 };
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "app/RenderCommand.h"
+#include "RenderCommandFixture.h"
 
 #include <filesystem>
 #include <fstream>
@@ -11,41 +11,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RenderCommandTest : public ::testing::Test {
+class RenderCommandTest : public RenderCommandFixture {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / (std::string("velvor-render-test-") +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    int run(std::vector<std::string> args) {
-        args.insert(args.begin(), "velvor-render");
-        std::vector<const char*> argv;
-        for (const std::string& a : args) {
-            argv.push_back(a.c_str());
-        }
-        out.str("");
-        err.str("");
-        return runRenderCommand(static_cast<int>(argv.size()), argv.data(), out, err, false);
-    }
-    std::string file(const std::string& name) const { return (dir / name).string(); }
-    void write(const std::string& name, const std::string& text) const {
-        std::ofstream(file(name), std::ios::binary) << text;
-    }
-    static std::string read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    }
     static std::string example(const std::string& name) {
         return std::string(VELVOR_SOURCE_DIR) + "/examples/" + name + ".ostra-material";
     }
-
-    fs::path dir;
-    std::ostringstream out;
-    std::ostringstream err;
 };
 
 } // namespace
