@@ -35,6 +35,19 @@ float channelFraction(Pixel modulator, const Hsv& hsv, std::int16_t channel) {
     }
 }
 
+// Where a red, green or blue source channel sits in the pixel word; other sources read as 0 through
+// the table, whatever byte this picks.
+unsigned channelBitShift(std::int16_t channel) {
+    switch (channel) {
+    case Displacement::Red:
+        return 16;
+    case Displacement::Green:
+        return 8;
+    default:
+        return 0;
+    }
+}
+
 // A sample position split into a whole index inside [0, size) and the fraction towards the next one.
 struct Coordinate {
     int index;
@@ -90,17 +103,34 @@ void Displacement::generate(const Image* const* inputs) {
     const int width = image_.getWidth();
     const int height = image_.getHeight();
     const bool needsHsv = isHsvChannel(amountXSource) || isHsvChannel(amountYSource);
+    // With a red, green or blue source the shift depends on one byte only: tabulate it per run.
+    double shiftX[256];
+    double shiftY[256];
+    for (unsigned v = 0; v < 256; ++v) {
+        const Pixel grey = makePixel(0, v, v, v);
+        shiftX[v] = static_cast<double>(channelFraction(grey, Hsv{}, amountXSource)) * amountX;
+        shiftY[v] = static_cast<double>(channelFraction(grey, Hsv{}, amountYSource)) * amountY;
+    }
+    const unsigned channelShiftX = channelBitShift(amountXSource);
+    const unsigned channelShiftY = channelBitShift(amountYSource);
 
     for (int i = 0; i < height; ++i) {
         const Pixel* modulatorRow = modulator.row(i);
         Pixel* out = image_.row(i);
         for (int j = 0; j < width; ++j) {
             const Pixel m = modulatorRow[j];
-            const Hsv hsv = needsHsv ? rgbToHsv(m) : Hsv{};
-            const double cx = channelFraction(m, hsv, amountXSource);
-            const double cy = channelFraction(m, hsv, amountYSource);
-            const Coordinate x = wrapCoordinate(static_cast<float>(cx * amountX + j), width);
-            const Coordinate y = wrapCoordinate(static_cast<float>(cy * amountY + i), height);
+            double dx = 0.0;
+            double dy = 0.0;
+            if (needsHsv) {
+                const Hsv hsv = rgbToHsv(m);
+                dx = static_cast<double>(channelFraction(m, hsv, amountXSource)) * amountX;
+                dy = static_cast<double>(channelFraction(m, hsv, amountYSource)) * amountY;
+            } else {
+                dx = shiftX[(m >> channelShiftX) & 0xFFu];
+                dy = shiftY[(m >> channelShiftY) & 0xFFu];
+            }
+            const Coordinate x = wrapCoordinate(static_cast<float>(dx + j), width);
+            const Coordinate y = wrapCoordinate(static_cast<float>(dy + i), height);
 
             const int nextColumn = x.index + 1 == width ? 0 : x.index + 1;
             const Pixel* row0 = source.row(y.index);

@@ -2,6 +2,9 @@
 
 #include "TestImages.h"
 
+#include <array>
+#include <cmath>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -145,4 +148,72 @@ TEST(DisplacementTest, TinyImagesAndParameterBlock) {
     std::vector<std::uint8_t> out;
     op.writeParameters(out);
     EXPECT_EQ(out, std::vector<std::uint8_t>(block, block + 8));
+}
+
+namespace {
+
+// The sampling rule written out literally for a colour channel source (0 red, 1 green, 2 blue).
+Pixel literalSample(const Image& source, const Image& modulator, int i, int j, int channelX, int channelY,
+                    int amountX, int amountY) {
+    const int w = source.getWidth();
+    const int h = source.getHeight();
+    const Pixel m = modulator.row(i)[j];
+    const unsigned shifts[] = {16, 8, 0};
+    const float cx = static_cast<float>((m >> shifts[channelX]) & 0xFF) / 255.0f;
+    const float cy = static_cast<float>((m >> shifts[channelY]) & 0xFF) / 255.0f;
+    auto x = static_cast<float>(static_cast<double>(cx) * amountX + j);
+    auto y = static_cast<float>(static_cast<double>(cy) * amountY + i);
+    if (x >= static_cast<float>(w)) {
+        x = std::fmod(x, static_cast<float>(w));
+    }
+    if (y >= static_cast<float>(h)) {
+        y = std::fmod(y, static_cast<float>(h));
+    }
+    const int xi = static_cast<int>(x);
+    const int yi = static_cast<int>(y);
+    const float fx = x - static_cast<float>(xi);
+    const float fy = y - static_cast<float>(yi);
+    const Pixel p00 = source.row(yi)[xi];
+    const Pixel p10 = source.row(yi)[(xi + 1) % w];
+    const Pixel p01 = source.row((yi + 1) % h)[xi];
+    const Pixel p11 = source.row((yi + 1) % h)[(xi + 1) % w];
+    Pixel out = 0;
+    for (unsigned s = 0; s < 32; s += 8) {
+        const float v = (1 - fx) * (1 - fy) * static_cast<float>((p00 >> s) & 0xFF) +
+                        fx * (1 - fy) * static_cast<float>((p10 >> s) & 0xFF) +
+                        (1 - fx) * fy * static_cast<float>((p01 >> s) & 0xFF) +
+                        fx * fy * static_cast<float>((p11 >> s) & 0xFF);
+        out |= static_cast<Pixel>(v) << s;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(DisplacementTest, ColourChannelSourcesMatchTheLiteralRuleOnRandomImages) {
+    const Image source = randomImage(12, 9, 5);
+    const Image modulator = randomImage(12, 9, 6);
+    for (const auto& [channelX, channelY, amountX, amountY] :
+         {std::array{0, 1, 16, 16}, std::array{2, 0, 7, 30}, std::array{1, 2, 255, 3}}) {
+        Displacement op(12, 9);
+        op.amountXSource = static_cast<std::int16_t>(channelX);
+        op.amountYSource = static_cast<std::int16_t>(channelY);
+        op.amountX = static_cast<std::int16_t>(amountX);
+        op.amountY = static_cast<std::int16_t>(amountY);
+        const Image* inputs[] = {&source, &modulator};
+        op.generate(inputs);
+        for (int i = 0; i < 9; ++i) {
+            for (int j = 0; j < 12; ++j) {
+                // The order of the float operations may move a channel by one unit.
+                const Pixel expected =
+                    literalSample(source, modulator, i, j, channelX, channelY, amountX, amountY);
+                for (unsigned s = 0; s < 32; s += 8) {
+                    ASSERT_LE(std::abs(static_cast<int>((op.getImage().row(i)[j] >> s) & 0xFF) -
+                                       static_cast<int>((expected >> s) & 0xFF)),
+                              1)
+                        << i << "," << j << " channels " << channelX << "," << channelY;
+                }
+            }
+        }
+    }
 }
