@@ -76,16 +76,17 @@ std::size_t parameterBlockSize(int typeId, const ByteReader& reader, std::size_t
     reader.fail(record, "has an unknown type");
 }
 
-void checkBudget(std::int64_t pixelsUsed, const ByteReader& reader, std::size_t record) {
-    if (pixelsUsed > maxMaterialPixels) {
-        reader.fail(record, "takes the material beyond its limit of " + std::to_string(maxMaterialPixels) +
-                                " pixels");
+void checkBudget(std::int64_t pixelsUsed, std::int64_t pixelBudget, const ByteReader& reader,
+                 std::size_t record) {
+    if (pixelsUsed > pixelBudget) {
+        reader.fail(record,
+                    "takes the material beyond its limit of " + std::to_string(pixelBudget) + " pixels");
     }
 }
 
 } // namespace
 
-PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes) {
+PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes, std::int64_t pixelBudget) {
     ByteReader reader(bytes);
     std::int64_t pixelsUsed = 0;
     for (std::size_t record = 0;; ++record) {
@@ -107,7 +108,7 @@ PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes) {
         // The plasma keeps a scratch image of its own size.
         const int images = type == static_cast<int>(OperatorType::Subplasma) ? 2 : 1;
         pixelsUsed += static_cast<std::int64_t>(width) * height * images;
-        checkBudget(pixelsUsed, reader, record);
+        checkBudget(pixelsUsed, pixelBudget, reader, record);
 
         const std::size_t blockSize = parameterBlockSize(type, reader, record);
         reader.require(blockSize, record, "parameters");
@@ -142,7 +143,7 @@ PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes) {
             }
             if (isCollector) {
                 pixelsUsed += input.getImage().getPixelCount(); // the copy it will take
-                checkBudget(pixelsUsed, reader, record);
+                checkBudget(pixelsUsed, pixelBudget, reader, record);
             }
             entry.inputs.push_back(source);
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Limits.h"
 #include "core/Operator.h"
 
 #include <cstddef>
@@ -25,7 +26,9 @@ public:
         const Image* image;
     };
 
-    explicit PackedMaterial(std::span<const std::uint8_t> bytes);
+    // pixelBudget: the most pixels all images together may hold (a plasma's scratch image counts).
+    explicit PackedMaterial(std::span<const std::uint8_t> bytes,
+                            std::int64_t pixelBudget = maxMaterialPixels);
 
     // Generates every record in file order. A collector without an input keeps its empty image.
     void render();
