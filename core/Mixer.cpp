@@ -11,13 +11,7 @@ namespace Velvor {
 
 namespace {
 
-// Weights are applied in unsigned 32-bit arithmetic so that every 16-bit amount is defined behaviour:
-// a negative weight wraps to a huge one and the channel saturates at 255.
 using Weight = std::uint32_t;
-
-Weight weightOf(std::int16_t amount) {
-    return static_cast<Weight>(static_cast<std::int32_t>(amount));
-}
 
 std::uint32_t scaled(Pixel pixel, unsigned shift, Weight weight) {
     return (((pixel >> shift) & 0xFFu) * weight) >> 8;

@@ -10,8 +10,8 @@ namespace Velvor {
 
 void addPlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
               std::int16_t amountB) {
-    const auto weightA = static_cast<std::uint32_t>(static_cast<std::int32_t>(amountA));
-    const auto weightB = static_cast<std::uint32_t>(static_cast<std::int32_t>(amountB));
+    const std::uint32_t weightA = weightOf(amountA);
+    const std::uint32_t weightB = weightOf(amountB);
     for (int p = 0; p < count; ++p) {
         Pixel result = 0;
         for (unsigned shift = 0; shift < 32; shift += 8) {
@@ -25,8 +25,8 @@ void addPlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_
 
 void multiplyPlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
                    std::int16_t amountB) {
-    const auto weightA = static_cast<std::uint32_t>(static_cast<std::int32_t>(amountA));
-    const auto weightB = static_cast<std::uint32_t>(static_cast<std::int32_t>(amountB));
+    const std::uint32_t weightA = weightOf(amountA);
+    const std::uint32_t weightB = weightOf(amountB);
     for (int p = 0; p < count; ++p) {
         Pixel result = 0;
         for (unsigned shift = 0; shift < 32; shift += 8) {

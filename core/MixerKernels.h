@@ -10,6 +10,12 @@
 
 namespace Velvor {
 
+// A 16-bit amount as the unsigned 32-bit weight the blends multiply by; negative amounts wrap, which
+// keeps every amount defined behaviour (the channel then saturates).
+inline std::uint32_t weightOf(std::int16_t amount) {
+    return static_cast<std::uint32_t>(static_cast<std::int32_t>(amount));
+}
+
 void addPlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
               std::int16_t amountB);
 void addFast(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
