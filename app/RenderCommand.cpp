@@ -2,7 +2,7 @@
 
 #include "app/CliPrompt.h"
 #include "app/OutputNames.h"
-#include "app/PngWriter.h"
+#include "io/PngWriter.h"
 #include "app/StreamProgress.h"
 #include "base/Exception.h"
 #include "base/File.h"

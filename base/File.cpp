@@ -3,8 +3,6 @@
 #include "base/Exception.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <system_error>
 
 std::string readFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -65,25 +63,4 @@ std::vector<std::uint8_t> readBinaryFile(const std::string& path, std::size_t ma
         throw Exception("Could not read file " + path);
     }
     return bytes;
-}
-
-void writeFile(const std::string& path, const std::string& data) {
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        throw Exception("Could not write file " + path);
-    }
-    const bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    const bool flushed = std::fflush(file) == 0;
-    const bool closed = std::fclose(file) == 0;
-    std::error_code error;
-    if (!written || !flushed || !closed) {
-        std::filesystem::remove(temporary, error);
-        throw Exception("Could not write file " + path);
-    }
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, error);
-        throw Exception("Could not write file " + path);
-    }
 }

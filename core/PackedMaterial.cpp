@@ -105,9 +105,7 @@ PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes, std::int64_t
         reader.require(headerSize - 1, record, "size");
         const int width = reader.word();
         const int height = reader.word();
-        // The plasma keeps a scratch image of its own size.
-        const int images = type == static_cast<int>(OperatorType::Subplasma) ? 2 : 1;
-        pixelsUsed += static_cast<std::int64_t>(width) * height * images;
+        pixelsUsed += operatorPixels(type, width, height);
         checkBudget(pixelsUsed, pixelBudget, reader, record);
 
         const std::size_t blockSize = parameterBlockSize(type, reader, record);
@@ -136,14 +134,11 @@ PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes, std::int64_t
             if (input.getType() == OperatorType::Collector) {
                 reader.fail(record, "takes input from the collector record " + std::to_string(source));
             }
-            // Operators read their inputs with their own size; a collector adopts its input's size.
-            if (!isCollector && !input.getImage().sameSizeAs(entry.op->getImage())) {
+            // Operators read their inputs with their own size; a collector copies its input into its
+            // own image, so it takes the same size as well (the export writes nothing else).
+            if (!input.getImage().sameSizeAs(entry.op->getImage())) {
                 reader.fail(record,
                             "takes input from record " + std::to_string(source) + " of a different size");
-            }
-            if (isCollector) {
-                pixelsUsed += input.getImage().getPixelCount(); // the copy it will take
-                checkBudget(pixelsUsed, pixelBudget, reader, record);
             }
             entry.inputs.push_back(source);
         }

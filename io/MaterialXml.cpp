@@ -57,10 +57,8 @@ private:
     const TiXmlElement& element_;
 };
 
-// Pixels a node of the type and size keeps; the plasma has a scratch image of its own size.
 std::int64_t pixelsOf(const NodeTypeInfo& type, Point size) {
-    const int images = type.id == static_cast<int>(Velvor::OperatorType::Subplasma) ? 2 : 1;
-    return std::int64_t{size.x} * size.y * images;
+    return Velvor::operatorPixels(type.id, size.x, size.y);
 }
 
 // One load: the ids of the nodes read so far and the running pixel total.

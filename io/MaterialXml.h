@@ -24,8 +24,8 @@ constexpr std::size_t maxLoadedNodes = 4096;
 
 // The document as saved, byte for byte.
 std::string materialToXml(const Material& material);
-// Writes the document beside the path and then replaces the file, so a failed save keeps the old
-// file. Raises Exception "Could not write file <path>" on failure.
+// Writes the document with writeFile (base/File.h), so a failed save keeps the old file. Raises
+// Exception "Could not write file <path> (<reason>)" on failure.
 void saveXml(const Material& material, const std::string& path);
 
 // Replaces the material by the document's content; no default collectors are created. Problems are asked

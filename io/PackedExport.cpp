@@ -1,12 +1,11 @@
 #include "io/PackedExport.h"
 
 #include "base/Exception.h"
+#include "base/File.h"
 #include "core/Limits.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <unordered_map>
 #include <unordered_set>
@@ -23,6 +22,10 @@ void logToErrorStreamWhenAsked(const std::string& line) {
     if (enabled) {
         std::cerr << line;
     }
+}
+
+std::string sizeText(const VisualNode& node) {
+    return std::to_string(node.getSize().x) + " x " + std::to_string(node.getSize().y);
 }
 
 // One export. The walk keeps its own stack of the nodes being exported, so a long chain cannot
@@ -89,6 +92,15 @@ private:
         // Stable, so that of two cables to one port the earlier comes first.
         std::stable_sort(inputs.begin(), inputs.end(),
                          [](const Cable* a, const Cable* b) { return a->getToPort() < b->getToPort(); });
+        // The run-time reader takes inputs of the consumer's own size only, and the editor does not
+        // generate a node whose input differs in size; such a cable cannot be represented.
+        for (const Cable* cable : inputs) {
+            if (cable->getFrom().getSize() != node.getSize()) {
+                throw Exception("Ai, found a cable between nodes of different sizes! It runs from node: " +
+                                cable->getFrom().getName() + " (" + sizeText(cable->getFrom()) +
+                                ") to node: " + node.getName() + " (" + sizeText(node) + ")");
+            }
+        }
         const bool isCollector = node.getTypeId() == static_cast<int>(Velvor::OperatorType::Collector);
         if (!isCollector && inputs.size() != static_cast<std::size_t>(node.getInputCount())) {
             throw Exception("Ai, found a node which doesn't have all its inputs connected! It was node: " +
@@ -151,19 +163,14 @@ bool writePacked(const Material& material, std::vector<std::uint8_t>& target, Pr
 }
 
 bool exportPackedFile(const Material& material, const std::string& path, Prompt& prompt) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file) {
-        throw Exception("Error writing to packed file.");
-    }
+    // The export runs in memory first; the file is replaced only by a whole result (or, after a
+    // failed export, by the empty texture the message announces).
     std::vector<std::uint8_t> bytes;
     const bool exported = writePacked(material, bytes, prompt);
-    file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-        // Leave the empty file a failed export would have left, not a part of the bytes.
-        std::error_code ignored;
-        std::filesystem::resize_file(path, 0, ignored);
-        throw Exception("Error writing to packed file.");
+    try {
+        writeFile(path, bytes);
+    } catch (const WriteError& e) {
+        throw Exception("Error writing to packed file. (" + e.getReason() + ")");
     }
     return exported;
 }

@@ -18,8 +18,8 @@ using ExportLog = std::function<void(const std::string& line)>;
 
 // The whole packed image. Raises Exception when the material cannot be represented: a node reached
 // from a collector with an input port left open ("Ai, found a node which doesn't have all its inputs
-// connected! It was node: <name>"), a cycle of cables, more than 256 records, or an image side beyond
-// 65535 pixels. Nodes no collector depends on are neither written nor checked.
+// connected! It was node: <name>"), a cable between nodes of different sizes (naming both), a cycle of
+// cables, more than 256 records, or an image side beyond 65535 pixels. Nodes no collector depends on are neither written nor checked.
 std::vector<std::uint8_t> exportPacked(const Material& material, const ExportLog& log = {});
 
 // exportPacked for callers that show failures instead of raising them: on success `target` holds the
@@ -28,7 +28,7 @@ std::vector<std::uint8_t> exportPacked(const Material& material, const ExportLog
 // reason, captioned "Ai!", `target` is left empty and the result is false.
 bool writePacked(const Material& material, std::vector<std::uint8_t>& target, Prompt& prompt);
 
-// Creates or truncates the file and writes the packed bytes into it; a failed export (reported as by
-// writePacked) leaves the file empty. Raises Exception "Error writing to packed file." when the file
-// cannot be opened or written.
+// Exports, then writes the packed bytes with writeFile (base/File.h), so the old file survives a failed
+// write; a failed export (reported as by writePacked) leaves the file empty. Raises Exception
+// "Error writing to packed file. (<reason>)" when the file cannot be written.
 bool exportPackedFile(const Material& material, const std::string& path, Prompt& prompt);

@@ -30,9 +30,9 @@ void collector(Bytes& b, int size, int slot, std::vector<std::uint8_t> inputs) {
     b.insert(b.end(), inputs.begin(), inputs.end());
 }
 
-std::string errorOf(const Bytes& bytes) {
+std::string errorOf(const Bytes& bytes, std::int64_t pixelBudget = Velvor::maxMaterialPixels) {
     try {
-        PackedMaterial material(bytes);
+        PackedMaterial material(bytes, pixelBudget);
         material.render();
     } catch (const Exception& e) {
         return e.getMessage();
@@ -139,6 +139,13 @@ TEST(PackedMaterialTest, MalformedRecordsAreRejectedWithTheirReason) {
     sizes.push_back(0xFF);
     EXPECT_NE(errorOf(sizes).find("of a different size"), std::string::npos);
 
+    // A collector copies its input into its own image, so it takes only its own size too.
+    Bytes collectorSize;
+    checkerboard(collectorSize, 4, 2);
+    collector(collectorSize, 8, 0, {0});
+    collectorSize.push_back(0xFF);
+    EXPECT_NE(errorOf(collectorSize).find("of a different size"), std::string::npos);
+
     Bytes twoCollectorInputs;
     checkerboard(twoCollectorInputs, 4, 2);
     collector(twoCollectorInputs, 4, 0, {0, 0});
@@ -178,6 +185,17 @@ TEST(PackedMaterialTest, SizesBeyondThePixelBudgetAreRefusedBeforeAllocating) {
     header(plasma, 3, 16384, 16385);
     plasma.insert(plasma.end(), {4, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0xFF});
     EXPECT_NE(errorOf(plasma).find("record 0 (byte 5) takes the material beyond its limit"),
+              std::string::npos);
+}
+
+TEST(PackedMaterialTest, TheBudgetCountsEachImageOnceAsTheMaterialFileDoes) {
+    // A 64 x 64 checkerboard and its collector hold 8192 pixels, nothing more.
+    Bytes pair;
+    checkerboard(pair, 64, 2);
+    collector(pair, 64, 0, {0});
+    pair.push_back(0xFF);
+    EXPECT_EQ(PackedMaterial(pair, 8192).getRecordCount(), 2u);
+    EXPECT_NE(errorOf(pair, 8191).find("record 1 (byte 13) takes the material beyond its limit of 8191"),
               std::string::npos);
 }
 

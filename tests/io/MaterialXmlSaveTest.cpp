@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <system_error>
 
 namespace fs = std::filesystem;
 
@@ -184,20 +185,17 @@ TEST(MaterialXmlSaveTest, FilesHoldTheSameBytesAsTheTextAndLoadBack) {
     EXPECT_TRUE(prompt.messages.empty());
 }
 
-TEST(MaterialXmlSaveTest, FailedSaveRaisesAndKeepsTheOldFile) {
+TEST(MaterialXmlSaveTest, FailedSaveNamesTheReasonAndKeepsWhatWasThere) {
     const TemporaryDirectory directory;
-    const std::string path = directory / "kept.ostra-material";
-    { std::ofstream(path, std::ios::binary) << "old content"; }
-    // The save writes beside the target first; a directory in that place makes it fail.
-    fs::create_directory(path + ".part");
+    const std::string path = directory / "folder.ostra-material";
+    fs::create_directory(path);
     try {
         saveXml(Material(), path);
         ADD_FAILURE() << "no exception";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.getMessage(), "Could not write file " + path);
+        EXPECT_EQ(e.getMessage(), "Could not write file " + path + " (" +
+                                      std::system_category().message(EISDIR) + ")");
     }
-    EXPECT_EQ(contentsOf(path), "old content");
-
-    const std::string missingDirectory = directory / "missing/x.ostra-material";
-    EXPECT_THROW(saveXml(Material(), missingDirectory), Exception);
+    EXPECT_TRUE(fs::is_directory(path));
+    EXPECT_THROW(saveXml(Material(), directory / "missing/x.ostra-material"), Exception);
 }

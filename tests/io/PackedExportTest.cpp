@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <gtest/gtest.h>
+#include <system_error>
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
@@ -188,6 +189,13 @@ TEST(PackedExportTest, WhatTheFormatCannotHoldIsRefused) {
     EXPECT_EQ(exportError(wide),
               "Ai, found a node whose size 70000,1 does not fit a packed file (at most 65535 "
               "pixels a side)! It was node: Wide");
+
+    // The reader takes no input of another size, so neither does the export (a collector included).
+    ChessMaterial sizes;
+    addTyped<Velvor::Collector>(sizes, 0, "Small out", {4, 4});
+    join(sizes, 0, 1, 0);
+    EXPECT_EQ(exportError(sizes), "Ai, found a cable between nodes of different sizes! It runs from node: "
+                                  "Chess (8 x 8) to node: Small out (4 x 4)");
 }
 
 TEST(PackedExportTest, CyclesAreRefused) {
@@ -203,7 +211,7 @@ TEST(PackedExportTest, CyclesAreRefused) {
     EXPECT_EQ(exportError(material), "Ai, found a cycle of cables! It runs through node: Loop A");
 }
 
-TEST(PackedExportTest, FileExportTruncatesAndLeavesAnEmptyFileOnFailure) {
+TEST(PackedExportTest, FileExportReplacesWholeAndLeavesAnEmptyFileOnFailure) {
     const fs::path directory = fs::temp_directory_path() / "velvor-io-test-packed-file";
     fs::remove_all(directory);
     fs::create_directories(directory);
@@ -226,7 +234,8 @@ TEST(PackedExportTest, FileExportTruncatesAndLeavesAnEmptyFileOnFailure) {
         exportPackedFile(Material(), directory.string(), prompt);
         ADD_FAILURE() << "no exception";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.getMessage(), "Error writing to packed file.");
+        EXPECT_EQ(e.getMessage(),
+                  "Error writing to packed file. (" + std::system_category().message(EISDIR) + ")");
     }
     fs::remove_all(directory);
 }

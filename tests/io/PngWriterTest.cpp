@@ -1,4 +1,4 @@
-#include "app/PngWriter.h"
+#include "io/PngWriter.h"
 
 #include "PngDecoding.h"
 #include "base/Exception.h"

@@ -1,9 +1,8 @@
-#include "app/PngWriter.h"
+#include "io/PngWriter.h"
 
 #include "base/Exception.h"
+#include "base/File.h"
 
-#include <cstdio>
-#include <filesystem>
 #include <png.h>
 #include <vector>
 
@@ -16,7 +15,14 @@ namespace {
 }
 void onPngWarning(png_structp, png_const_charp) {}
 
-void encode(std::FILE* file, const Velvor::Image& image, bool opaque) {
+void appendToVector(png_structp png, png_bytep data, png_size_t length) {
+    auto& out = *static_cast<std::vector<std::uint8_t>*>(png_get_io_ptr(png));
+    out.insert(out.end(), data, data + length);
+}
+
+void flushNothing(png_structp) {}
+
+void encodeInto(std::vector<std::uint8_t>& out, const Velvor::Image& image, bool opaque) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onPngError, onPngWarning);
     png_infop info = png != nullptr ? png_create_info_struct(png) : nullptr;
     if (info == nullptr) {
@@ -31,7 +37,7 @@ void encode(std::FILE* file, const Velvor::Image& image, bool opaque) {
 
     const int width = image.getWidth();
     const int height = image.getHeight();
-    png_init_io(png, file);
+    png_set_write_fn(png, &out, appendToVector, flushNothing);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
                  PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -53,31 +59,21 @@ void encode(std::FILE* file, const Velvor::Image& image, bool opaque) {
 
 } // namespace
 
-void writePng(const std::string& path, const Velvor::Image& image, bool opaque) {
+std::vector<std::uint8_t> encodePng(const Velvor::Image& image, bool opaque) {
     if (image.getWidth() <= 0 || image.getHeight() <= 0) {
-        throw Exception("Could not write file " + path + ": a PNG needs at least one pixel");
+        throw Exception("a PNG needs at least one pixel");
     }
-    const std::string temporary = path + ".part";
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (file == nullptr) {
-        throw Exception("Could not write file " + path);
-    }
-    std::error_code ignored;
+    std::vector<std::uint8_t> out;
+    encodeInto(out, image, opaque);
+    return out;
+}
+
+void writePng(const std::string& path, const Velvor::Image& image, bool opaque) {
+    std::vector<std::uint8_t> bytes;
     try {
-        encode(file, image, opaque);
+        bytes = encodePng(image, opaque);
     } catch (const Exception& e) {
-        std::fclose(file);
-        std::filesystem::remove(temporary, ignored);
-        throw Exception("Could not write file " + path + ": " + e.getMessage());
+        throw Exception("Could not write file " + path + " (" + e.getMessage() + ")");
     }
-    if (std::fclose(file) != 0) {
-        std::filesystem::remove(temporary, ignored);
-        throw Exception("Could not write file " + path);
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    if (error) {
-        std::filesystem::remove(temporary, ignored);
-        throw Exception("Could not write file " + path);
-    }
+    writeFile(path, bytes);
 }
