@@ -1,8 +1,11 @@
 #include "app/CliPrompt.h"
 
+#include "app/TerminalText.h"
+
 namespace {
 
-// The loader's texts end their question with "\n\r"; on a terminal a lone CR would overwrite the line.
+// The loader's texts end their question with "\n\r"; on a terminal a lone CR would overwrite the line,
+// and the names they quote come from the file.
 std::string oneLine(const std::string& text) {
     std::string result;
     for (char c : text) {
@@ -11,7 +14,7 @@ std::string oneLine(const std::string& text) {
         }
         result += c == '\n' ? ' ' : c;
     }
-    return result;
+    return escapeControlCharacters(result);
 }
 
 } // namespace

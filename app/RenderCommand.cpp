@@ -4,6 +4,7 @@
 #include "app/OutputNames.h"
 #include "io/PngWriter.h"
 #include "app/StreamProgress.h"
+#include "app/TerminalText.h"
 #include "base/Exception.h"
 #include "base/File.h"
 #include "core/PackedMaterial.h"
@@ -14,7 +15,9 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -41,20 +44,60 @@ bool isBlank(std::uint8_t b) {
     return b == ' ' || b == '\t' || b == '\r' || b == '\n';
 }
 
-// A material file is text starting with '<' (after blanks); no packed record starts with that byte.
+bool startsWith(const std::vector<std::uint8_t>& bytes, std::initializer_list<std::uint8_t> prefix) {
+    return bytes.size() >= prefix.size() && std::equal(prefix.begin(), prefix.end(), bytes.begin());
+}
+
+// A material file is text starting with '<' (after a UTF-8 byte order mark and blanks); no packed
+// record starts with that byte.
 bool looksLikeXml(const std::vector<std::uint8_t>& bytes) {
-    const auto first = std::find_if_not(bytes.begin(), bytes.end(), isBlank);
+    auto begin = bytes.begin();
+    if (startsWith(bytes, {0xEF, 0xBB, 0xBF})) {
+        begin += 3;
+    }
+    const auto first = std::find_if_not(begin, bytes.end(), isBlank);
     return first != bytes.end() && *first == '<';
 }
 
-void writeBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    writeFile(path, std::string(bytes.begin(), bytes.end()));
+// Text saved as UTF-16 (with its byte order mark, or as '<' and a zero byte) would otherwise read as
+// a packed file, and one starting with 0xFF as an empty material.
+bool looksLikeUtf16(const std::vector<std::uint8_t>& bytes) {
+    return startsWith(bytes, {0xFF, 0xFE}) || startsWith(bytes, {0xFE, 0xFF}) || startsWith(bytes, {'<', 0}) ||
+           startsWith(bytes, {0, '<'});
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(a, b, error);
+}
+
+// Nodes upstream of the collector (itself included) that rendering left ungenerated: an open input,
+// an input of another size, or a cycle that consumed an input's cable.
+std::vector<const VisualNode*> ungeneratedUpstream(const Material& material, const VisualNode& collector) {
+    std::vector<const VisualNode*> ungenerated;
+    std::unordered_set<const VisualNode*> seen{&collector};
+    std::vector<const VisualNode*> pending{&collector};
+    while (!pending.empty()) {
+        const VisualNode* node = pending.back();
+        pending.pop_back();
+        if (node->isDirty()) {
+            ungenerated.push_back(node);
+        }
+        for (std::size_t i = 0; i < material.getCableCount(); ++i) {
+            const Cable& cable = material.getCable(i);
+            if (&cable.getTo() == node && seen.insert(&cable.getFrom()).second) {
+                pending.push_back(&cable.getFrom());
+            }
+        }
+    }
+    return ungenerated;
 }
 
 class Renderer {
 public:
-    Renderer(const Options& options, std::ostream& out, std::ostream& err, bool showProgress)
-        : options_(options), out_(out), err_(err), progress_(err, showProgress) {}
+    Renderer(const Options& options, std::ostream& out, std::ostream& err, bool showProgress,
+             bool outIsTerminal)
+        : options_(options), out_(out), err_(err), progress_(err, showProgress), outIsTerminal_(outIsTerminal) {}
 
     void run(const std::vector<std::uint8_t>& bytes) {
         std::filesystem::create_directories(options_.outputDir);
@@ -62,6 +105,14 @@ public:
             renderXml(bytes);
         } else {
             renderPacked(bytes);
+        }
+        if (asked_ == 0) {
+            warn("the material has no collector");
+        } else if (written_ == 0) {
+            throw Exception("none of the " + std::to_string(asked_) + " collectors was written");
+        }
+        if (incomplete_ && options_.strict) {
+            throw Exception("a collector could not be generated (--strict)");
         }
     }
 
@@ -77,15 +128,17 @@ private:
             throw Exception("loading stopped (--strict)");
         }
         material.renderAll(progress_);
+        progress_.endLine();
         std::size_t k = 0;
         for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
             const VisualNode& node = material.getNode(i);
             if (node.getTypeId() == static_cast<int>(Velvor::OperatorType::Collector)) {
+                warnWhenIncomplete(material, node);
                 writeImage(collectorFileName(k++, node.getName()), node.getOperator().getImage());
             }
         }
         if (!options_.packedOut.empty()) {
-            writeBytes(options_.packedOut, exportPacked(material));
+            writeFile(options_.packedOut, exportPacked(material));
             announce(options_.packedOut);
         }
         if (!options_.xmlOut.empty()) {
@@ -105,39 +158,71 @@ private:
         material.render();
         std::size_t k = 0;
         for (const Velvor::PackedMaterial::Output& output : material.getCollectors()) {
-            writeImage(collectorFileName(k++, "slot" + std::to_string(output.slotIndex)), *output.image);
+            const std::string name = "slot" + std::to_string(output.slotIndex);
+            if (material.getInputs(output.record).empty()) {
+                warn("collector " + std::to_string(k) + " (" + name + ") has no input; its image stays empty");
+            }
+            writeImage(collectorFileName(k++, name), *output.image);
         }
         if (!options_.packedOut.empty()) {
             // The material as read: everything up to and including its terminator.
-            writeBytes(options_.packedOut, std::vector<std::uint8_t>(
-                                               bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(
-                                                                                  material.getByteCount())));
+            writeFile(options_.packedOut, std::span(bytes).first(material.getByteCount()));
             announce(options_.packedOut);
         }
     }
 
+    void warnWhenIncomplete(const Material& material, const VisualNode& collector) {
+        bool hasInput = false;
+        for (std::size_t i = 0; i < material.getCableCount(); ++i) {
+            hasInput = hasInput || &material.getCable(i).getTo() == &collector;
+        }
+        if (!hasInput) {
+            warn("collector " + collector.getName() + " has no input; its image stays empty");
+            return;
+        }
+        for (const VisualNode* node : ungeneratedUpstream(material, collector)) {
+            warn("collector " + collector.getName() + " is incomplete: node " + node->getName() +
+                 " could not be generated (an input open, of another size or taken by a cycle)");
+        }
+    }
+
+    void warn(const std::string& text) {
+        incomplete_ = true;
+        err_ << "velvor-render: warning: " << escapeControlCharacters(text) << "\n";
+    }
+
     void writeImage(const std::string& fileName, const Velvor::Image& image) {
+        ++asked_;
         const std::string path = (std::filesystem::path(options_.outputDir) / fileName).string();
         if (image.getPixelCount() == 0) {
-            err_ << "velvor-render: warning: " << path << " not written: the image is empty\n";
+            err_ << "velvor-render: warning: " << escapeControlCharacters(path)
+                 << " not written: the image is empty\n";
             return;
         }
         writePng(path, image, options_.opaque);
+        ++written_;
         announce(path);
     }
 
-    void announce(const std::string& path) { out_ << path << "\n" << std::flush; }
+    // Paths go to standard output unchanged for scripts; a terminal gets them escaped.
+    void announce(const std::string& path) {
+        out_ << (outIsTerminal_ ? escapeControlCharacters(path) : path) << "\n" << std::flush;
+    }
 
     const Options& options_;
     std::ostream& out_;
     std::ostream& err_;
     StreamProgress progress_;
+    bool outIsTerminal_;
+    std::size_t asked_ = 0;
+    std::size_t written_ = 0;
+    bool incomplete_ = false;
 };
 
 } // namespace
 
 int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                     bool showProgress) {
+                     bool showProgress, bool outIsTerminal) {
     Options options;
     CLI::App app("Renders every collector of a material (.ostra-material or .ostra-packed) to PNG files.",
                  "velvor-render");
@@ -159,23 +244,40 @@ int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::
     }
 
     try {
+        if (options.outputDir.empty()) {
+            throw UsageError("-o needs a folder name");
+        }
+        for (const std::string* output : {&options.packedOut, &options.xmlOut}) {
+            if (!output->empty() && sameFile(*output, options.input)) {
+                throw UsageError("refusing to write over the input file " + options.input);
+            }
+        }
+        if (!options.packedOut.empty() && options.packedOut == options.xmlOut) {
+            throw UsageError("--packed-out and --xml-out name the same file");
+        }
         const std::vector<std::uint8_t> bytes = readBinaryFile(options.input, maxInputBytes);
         // Either reader would blame a format the file never claimed to have.
         if (std::all_of(bytes.begin(), bytes.end(), isBlank)) {
             throw Exception(options.input + " is empty");
         }
+        if (looksLikeUtf16(bytes)) {
+            throw Exception(options.input + " is UTF-16 text; a material file must be saved as UTF-8");
+        }
         if (!options.xmlOut.empty() && !looksLikeXml(bytes)) {
             throw UsageError("--xml-out needs a material XML file; " + options.input + " is a packed file");
         }
-        Renderer(options, out, err, showProgress).run(bytes);
+        Renderer(options, out, err, showProgress, outIsTerminal).run(bytes);
     } catch (const UsageError& e) {
-        err << "velvor-render: " << e.getMessage() << "\n";
+        err << "velvor-render: " << escapeControlCharacters(e.getMessage()) << "\n";
         return 2;
     } catch (const Exception& e) {
-        err << "velvor-render: error: " << e.getMessage() << "\n";
+        err << "velvor-render: error: " << escapeControlCharacters(e.getMessage()) << "\n";
         return 1;
     } catch (const std::filesystem::filesystem_error& e) {
-        err << "velvor-render: error: " << e.what() << "\n";
+        err << "velvor-render: error: " << escapeControlCharacters(e.what()) << "\n";
+        return 1;
+    } catch (const std::bad_alloc&) {
+        err << "velvor-render: error: out of memory\n";
         return 1;
     }
     return 0;

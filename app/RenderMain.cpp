@@ -4,16 +4,16 @@
 
 #if defined(_WIN32)
 #include <io.h>
-static bool errorIsTerminal() {
-    return _isatty(2) != 0;
+static bool isTerminal(int fd) {
+    return _isatty(fd) != 0;
 }
 #else
 #include <unistd.h>
-static bool errorIsTerminal() {
-    return isatty(STDERR_FILENO) != 0;
+static bool isTerminal(int fd) {
+    return isatty(fd) != 0;
 }
 #endif
 
 int main(int argc, char** argv) {
-    return runRenderCommand(argc, argv, std::cout, std::cerr, errorIsTerminal());
+    return runRenderCommand(argc, argv, std::cout, std::cerr, isTerminal(2), isTerminal(1));
 }

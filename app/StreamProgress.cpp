@@ -1,5 +1,7 @@
 #include "app/StreamProgress.h"
 
+#include "app/TerminalText.h"
+
 StreamProgress::~StreamProgress() {
     if (lineOpen_) {
         out_ << "\n";
@@ -33,6 +35,13 @@ void StreamProgress::redraw() {
         return;
     }
     // A visit count can exceed the total (shared nodes are visited once per path).
-    out_ << "\r\033[K[" << done_ << "/" << total_ << "] " << text_ << std::flush;
+    out_ << "\r\033[K[" << done_ << "/" << total_ << "] " << escapeControlCharacters(text_) << std::flush;
     lineOpen_ = true;
+}
+
+void StreamProgress::endLine() {
+    if (lineOpen_) {
+        out_ << "\n" << std::flush;
+        lineOpen_ = false;
+    }
 }

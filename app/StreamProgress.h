@@ -14,6 +14,8 @@ public:
     void step() override;
     void finish() override;
     void message(const std::string& text) override;
+    // Ends the status line where it stands, so that what is printed next starts a line of its own.
+    void endLine();
 
 private:
     void redraw();

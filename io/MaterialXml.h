@@ -37,4 +37,5 @@ void saveXml(const Material& material, const std::string& path);
 // values are otherwise taken as they are; a cable between nodes of different sizes is kept. Yes skips that
 // node or cable, No stops loading at once. Loading renders nothing.
 LoadOutcome loadXml(Material& material, const std::string& path, Prompt& prompt);
+// loadXml for a document already in memory; a leading UTF-8 byte order mark is skipped.
 LoadOutcome loadXmlText(Material& material, const std::string& text, Prompt& prompt);
