@@ -2,20 +2,23 @@
 
 #include "app/CliPrompt.h"
 #include "app/OutputNames.h"
-#include "io/PngWriter.h"
 #include "app/StreamProgress.h"
 #include "app/TerminalText.h"
 #include "base/Exception.h"
 #include "base/File.h"
+#include "core/Collector.h"
 #include "core/PackedMaterial.h"
+#include "io/ImageDigest.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
+#include "io/PngWriter.h"
 #include "model/Material.h"
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <filesystem>
 #include <new>
+#include <sstream>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -33,6 +36,9 @@ struct Options {
     std::string xmlOut;
     bool opaque = false;
     bool strict = false;
+    bool digest = false;
+    std::string checkFile;
+    bool writesPictures() const { return !digest && checkFile.empty(); }
 };
 
 class UsageError : public Exception {
@@ -62,8 +68,8 @@ bool looksLikeXml(const std::vector<std::uint8_t>& bytes) {
 // Text saved as UTF-16 (with its byte order mark, or as '<' and a zero byte) would otherwise read as
 // a packed file, and one starting with 0xFF as an empty material.
 bool looksLikeUtf16(const std::vector<std::uint8_t>& bytes) {
-    return startsWith(bytes, {0xFF, 0xFE}) || startsWith(bytes, {0xFE, 0xFF}) || startsWith(bytes, {'<', 0}) ||
-           startsWith(bytes, {0, '<'});
+    return startsWith(bytes, {0xFF, 0xFE}) || startsWith(bytes, {0xFE, 0xFF}) ||
+           startsWith(bytes, {'<', 0}) || startsWith(bytes, {0, '<'});
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
@@ -97,10 +103,13 @@ class Renderer {
 public:
     Renderer(const Options& options, std::ostream& out, std::ostream& err, bool showProgress,
              bool outIsTerminal)
-        : options_(options), out_(out), err_(err), progress_(err, showProgress), outIsTerminal_(outIsTerminal) {}
+        : options_(options), out_(out), err_(err), progress_(err, showProgress),
+          outIsTerminal_(outIsTerminal) {}
 
     void run(const std::vector<std::uint8_t>& bytes) {
-        std::filesystem::create_directories(options_.outputDir);
+        if (options_.writesPictures()) {
+            std::filesystem::create_directories(options_.outputDir);
+        }
         if (looksLikeXml(bytes)) {
             renderXml(bytes);
         } else {
@@ -108,8 +117,11 @@ public:
         }
         if (asked_ == 0) {
             warn("the material has no collector");
-        } else if (written_ == 0) {
+        } else if (written_ == 0 && options_.writesPictures()) {
             throw Exception("none of the " + std::to_string(asked_) + " collectors was written");
+        }
+        if (!options_.checkFile.empty()) {
+            checkDigests();
         }
         if (incomplete_ && options_.strict) {
             throw Exception("a collector could not be generated (--strict)");
@@ -134,7 +146,8 @@ private:
             const VisualNode& node = material.getNode(i);
             if (node.getTypeId() == static_cast<int>(Velvor::OperatorType::Collector)) {
                 warnWhenIncomplete(material, node);
-                writeImage(collectorFileName(k++, node.getName()), node.getOperator().getImage());
+                const int slot = static_cast<const Velvor::Collector&>(node.getOperator()).index;
+                emit(k++, node.getName(), slot, node.getOperator().getImage());
             }
         }
         if (!options_.packedOut.empty()) {
@@ -160,9 +173,10 @@ private:
         for (const Velvor::PackedMaterial::Output& output : material.getCollectors()) {
             const std::string name = "slot" + std::to_string(output.slotIndex);
             if (material.getInputs(output.record).empty()) {
-                warn("collector " + std::to_string(k) + " (" + name + ") has no input; its image stays empty");
+                warn("collector " + std::to_string(k) + " (" + name +
+                     ") has no input; its image stays empty");
             }
-            writeImage(collectorFileName(k++, name), *output.image);
+            emit(k++, name, output.slotIndex, *output.image);
         }
         if (!options_.packedOut.empty()) {
             // The material as read: everything up to and including its terminator.
@@ -191,8 +205,53 @@ private:
         err_ << "velvor-render: warning: " << escapeControlCharacters(text) << "\n";
     }
 
-    void writeImage(const std::string& fileName, const Velvor::Image& image) {
+    // Collector k: its picture, or its line of the digest list.
+    void emit(std::size_t k, const std::string& name, int slot, const Velvor::Image& image) {
         ++asked_;
+        if (options_.writesPictures()) {
+            writeImage(collectorFileName(k, name), image);
+            return;
+        }
+        DigestLine line{std::to_string(k) + " slot" + std::to_string(slot) + " " +
+                            std::to_string(image.getWidth()) + "x" + std::to_string(image.getHeight()) + " " +
+                            imageDigest(image),
+                        name};
+        if (options_.digest) {
+            out_ << line.key << " " << escapeControlCharacters(name) << "\n";
+        }
+        digests_.push_back(std::move(line));
+    }
+
+    // A list line is "<k> slot<index> <width>x<height> <digest> <name>"; the name is for people only,
+    // so a packed export can be checked against its material's list.
+    void checkDigests() {
+        std::vector<std::string> expected;
+        std::istringstream list(readFile(options_.checkFile));
+        for (std::string line; std::getline(list, line);) {
+            std::istringstream fields(line);
+            std::string k, slot, size, digest;
+            if (fields >> k >> slot >> size >> digest && k[0] != '#') {
+                expected.push_back(k + " " + slot + " " + size + " " + digest);
+            }
+        }
+        std::size_t differing = 0;
+        for (std::size_t k = 0; k < std::max(expected.size(), digests_.size()); ++k) {
+            const std::string actual = k < digests_.size() ? digests_[k].key : "(no such collector)";
+            const std::string wanted = k < expected.size() ? expected[k] : "(not in the list)";
+            if (actual != wanted) {
+                ++differing;
+                const std::string name = k < digests_.size() ? " (" + digests_[k].name + ")" : "";
+                err_ << "velvor-render: collector " << k << escapeControlCharacters(name)
+                     << " differs: " << actual << ", expected " << wanted << "\n";
+            }
+        }
+        if (differing > 0) {
+            throw Exception(std::to_string(differing) + " collectors differ from " + options_.checkFile);
+        }
+        out_ << digests_.size() << " collectors match " << options_.checkFile << "\n";
+    }
+
+    void writeImage(const std::string& fileName, const Velvor::Image& image) {
         const std::string path = (std::filesystem::path(options_.outputDir) / fileName).string();
         if (image.getPixelCount() == 0) {
             err_ << "velvor-render: warning: " << escapeControlCharacters(path)
@@ -214,6 +273,11 @@ private:
     std::ostream& err_;
     StreamProgress progress_;
     bool outIsTerminal_;
+    struct DigestLine {
+        std::string key; // everything but the name
+        std::string name;
+    };
+    std::vector<DigestLine> digests_;
     std::size_t asked_ = 0;
     std::size_t written_ = 0;
     bool incomplete_ = false;
@@ -233,6 +297,10 @@ int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::
     app.add_option("--xml-out", options.xmlOut, "Also write the material as loaded, in XML form");
     app.add_flag("--opaque", options.opaque, "Write alpha 255 instead of the pixels' alpha");
     app.add_flag("--strict", options.strict, "Answer No to the loader's questions and fail");
+    app.add_flag("--digest", options.digest,
+                 "Print each collector's slot, size and pixel digest instead of writing pictures");
+    app.add_option("--check", options.checkFile,
+                   "Compare the collectors with a list printed by --digest; exit 1 naming each that differs");
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {

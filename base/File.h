@@ -1,13 +1,13 @@
 #pragma once
 
+#include "base/Exception.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
-
-#include "base/Exception.h"
 
 // Reads a whole text file; CR LF line ends become LF.
 // Raises Exception "Could not read file <path>" when the file cannot be opened or read.

@@ -231,7 +231,8 @@ LoadOutcome loadXmlText(Material& material, const std::string& fileText, Prompt&
     material.clear();
     // Editors on some systems start UTF-8 files with a byte order mark; it is not part of the document.
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-    const std::string text = fileText.starts_with(byteOrderMark) ? fileText.substr(byteOrderMark.size()) : fileText;
+    const std::string text =
+        fileText.starts_with(byteOrderMark) ? fileText.substr(byteOrderMark.size()) : fileText;
     // The parser reads a zero-terminated string and would silently stop at an embedded zero.
     if (text.find('\0') != std::string::npos) {
         return reject(prompt);

@@ -19,7 +19,8 @@ using ExportLog = std::function<void(const std::string& line)>;
 // The whole packed image. Raises Exception when the material cannot be represented: a node reached
 // from a collector with an input port left open ("Ai, found a node which doesn't have all its inputs
 // connected! It was node: <name>"), a cable between nodes of different sizes (naming both), a cycle of
-// cables, more than 256 records, or an image side beyond 65535 pixels. Nodes no collector depends on are neither written nor checked.
+// cables, more than 256 records, or an image side beyond 65535 pixels. Nodes no collector depends on are
+// neither written nor checked.
 std::vector<std::uint8_t> exportPacked(const Material& material, const ExportLog& log = {});
 
 // exportPacked for callers that show failures instead of raising them: on success `target` holds the

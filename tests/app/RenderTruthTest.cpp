@@ -49,8 +49,9 @@ TEST_F(RenderTruthTest, IncompleteCollectorsAreWrittenButWarnedAboutAndStrictFai
     EXPECT_EQ(pngCount(), 2u);
 
     // Nothing to write is a failure, not a quiet success.
-    const std::string empty = write("empty-images.ostra-material",
-                                    material(R"(<collector id="1" typeId="0" name="Nothing" size="0,0"/>)", ""));
+    const std::string empty =
+        write("empty-images.ostra-material",
+              material(R"(<collector id="1" typeId="0" name="Nothing" size="0,0"/>)", ""));
     EXPECT_EQ(run({empty, "-o", dir.string()}), 1);
     EXPECT_NE(err.str().find("error: none of the 1 collectors was written"), std::string::npos) << err.str();
 }
@@ -109,10 +110,10 @@ TEST_F(RenderTruthTest, RunningOutOfMemoryIsAnErrorNotACrash) {
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
 #else
-    const std::string input = write("big-name.ostra-material",
-                                    material(R"(<checkerboard id="1" typeId="1" size="16,16" name=")" +
-                                                 std::string(8 << 20, 'n') + R"("/>)",
-                                             ""));
+    const std::string input =
+        write("big-name.ostra-material", material(R"(<checkerboard id="1" typeId="1" size="16,16" name=")" +
+                                                      std::string(8 << 20, 'n') + R"("/>)",
+                                                  ""));
     const pid_t child = ::fork();
     if (child == 0) {
         // Room for the program as it stands and a little more, not for the copies a huge name takes.
@@ -133,4 +134,26 @@ TEST_F(RenderTruthTest, RunningOutOfMemoryIsAnErrorNotACrash) {
     ASSERT_TRUE(WIFEXITED(status)) << "the renderer died of a signal";
     EXPECT_EQ(WEXITSTATUS(status), 0);
 #endif
+}
+
+// Every example still renders to the pixels recorded in tests/golden (scripts/update-golden), from
+// the material file and from its packed export alike; a changed pixel is named.
+TEST_F(RenderTruthTest, ExamplesMatchTheirGoldenDigestsAndAChangeIsNamed) {
+    const fs::path source(VELVOR_SOURCE_DIR);
+    for (const char* name : {"tiles", "metal-plate", "labelled-panel"}) {
+        SCOPED_TRACE(name);
+        const std::string example = (source / "examples" / (std::string(name) + ".ostra-material")).string();
+        const std::string golden = (source / "tests/golden" / (std::string(name) + ".digest")).string();
+        ASSERT_EQ(run({example, "--check", golden, "--packed-out", file("packed")}), 0) << err.str();
+        ASSERT_EQ(run({file("packed"), "--check", golden}), 0) << err.str();
+
+        // The second collector's digest with its last digit changed.
+        std::string list = read(golden);
+        const std::size_t line = list.find('\n') + 1;
+        char& digit = list[list.find(' ', list.find(' ', list.find(' ', line) + 1) + 1) + 32];
+        digit = digit == '0' ? '1' : '0';
+        EXPECT_EQ(run({example, "--check", write("changed.digest", list)}), 1);
+        EXPECT_NE(err.str().find("collector 1 ("), std::string::npos) << err.str();
+        EXPECT_EQ(err.str().find("collector 0 ("), std::string::npos) << err.str();
+    }
 }

@@ -59,5 +59,4 @@ TEST_F(FileTest, ReadFailuresNameThePath) {
             }
         },
         Exception);
-
 }

@@ -193,8 +193,8 @@ TEST(MaterialXmlSaveTest, FailedSaveNamesTheReasonAndKeepsWhatWasThere) {
         saveXml(Material(), path);
         ADD_FAILURE() << "no exception";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.getMessage(), "Could not write file " + path + " (" +
-                                      std::system_category().message(EISDIR) + ")");
+        EXPECT_EQ(e.getMessage(),
+                  "Could not write file " + path + " (" + std::system_category().message(EISDIR) + ")");
     }
     EXPECT_TRUE(fs::is_directory(path));
     EXPECT_THROW(saveXml(Material(), directory / "missing/x.ostra-material"), Exception);

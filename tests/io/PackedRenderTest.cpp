@@ -1,6 +1,6 @@
 #include "MaterialBuilding.h"
-#include "base/Exception.h"
 #include "ScriptedPrompt.h"
+#include "base/Exception.h"
 #include "base/Progress.h"
 #include "core/PackedMaterial.h"
 #include "io/MaterialXml.h"
@@ -124,8 +124,8 @@ struct RandomMaterial : EmptyMaterial {
                                      : static_cast<int>(random() % 7);
             std::string name = "n"; // ("n" + to_string trips a false -Wrestrict in g++ 12)
             name += std::to_string(i);
-            VisualNode& node = addNode(name, *findNodeType(typeId),
-                                       chance(85) ? sizes[0] : sizes[random() % 5]);
+            VisualNode& node =
+                addNode(name, *findNodeType(typeId), chance(85) ? sizes[0] : sizes[random() % 5]);
             randomiseParameters(node.getOperator(), random);
         }
         for (std::size_t to = 0; to < getNodeCount(); ++to) {
