@@ -231,7 +231,8 @@ private:
             std::istringstream fields(line);
             std::string k, slot, size, digest;
             if (fields >> k >> slot >> size >> digest && k[0] != '#') {
-                expected.push_back(k + " " + slot + " " + size + " " + digest);
+                expected.push_back(
+                    k.append(" ").append(slot).append(" ").append(size).append(" ").append(digest));
             }
         }
         std::size_t differing = 0;

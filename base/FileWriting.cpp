@@ -88,7 +88,7 @@ std::string finalTarget(std::string path) {
             fail();
         }
         link.resize(static_cast<std::size_t>(length));
-        path = link.starts_with('/') ? link : directoryOf(path) + "/" + link;
+        path = link.starts_with('/') ? link : directoryOf(path).append("/").append(link);
     }
     fail(ELOOP);
 }
