@@ -99,6 +99,10 @@ void FallbackFonts::reset(const std::string& family, int weight) {
         FcFontSetDestroy(fonts_);
         fonts_ = nullptr;
     }
+    if (request_ != nullptr) {
+        FcPatternDestroy(request_);
+        request_ = nullptr;
+    }
     family_ = family;
     weight_ = weight;
     sorted_ = false;
@@ -106,19 +110,15 @@ void FallbackFonts::reset(const std::string& family, int weight) {
 
 bool FallbackFonts::next(char32_t character, std::size_t& position, FontFile& found) {
     FcConfig* config = fontConfig();
-    if (config == nullptr) {
-        return false;
-    }
-    FcPattern* pattern = requestFor(config, family_, weight_);
-    if (pattern == nullptr) {
-        return false;
-    }
     if (!sorted_) {
         sorted_ = true;
-        // Trimmed: a face that adds no character to those ranked above it can never be the first to
-        // hold one.
-        FcResult result = FcResultNoMatch;
-        fonts_ = FcFontSort(config, pattern, FcTrue, nullptr, &result);
+        request_ = config == nullptr ? nullptr : requestFor(config, family_, weight_);
+        if (request_ != nullptr) {
+            // Trimmed: a face that adds no character to those ranked above it can never be the first
+            // to hold one.
+            FcResult result = FcResultNoMatch;
+            fonts_ = FcFontSort(config, request_, FcTrue, nullptr, &result);
+        }
     }
     bool ok = false;
     for (; !ok && fonts_ != nullptr && position < static_cast<std::size_t>(fonts_->nfont); ++position) {
@@ -131,13 +131,12 @@ bool FallbackFonts::next(char32_t character, std::size_t& position, FontFile& fo
             continue;
         }
         // The ranked entries describe fonts; preparing one for the request adds the emboldening hint.
-        FcPattern* prepared = FcFontRenderPrepare(config, pattern, const_cast<FcPattern*>(font));
+        FcPattern* prepared = FcFontRenderPrepare(config, request_, const_cast<FcPattern*>(font));
         ok = prepared != nullptr && fileOf(prepared, found);
         if (prepared != nullptr) {
             FcPatternDestroy(prepared);
         }
     }
-    FcPatternDestroy(pattern);
     return ok;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 struct _FcFontSet;
+struct _FcPattern;
 
 namespace Velvor {
 
@@ -42,6 +43,7 @@ private:
     std::string family_;
     int weight_ = 400;
     bool sorted_ = false;
+    _FcPattern* request_ = nullptr;
     _FcFontSet* fonts_ = nullptr;
 };
 

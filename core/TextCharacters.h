@@ -7,6 +7,9 @@
 
 namespace Velvor {
 
+// How a face of the face table reads the bytes.
+enum class CharacterSet { western, symbol };
+
 // Unicode of a byte in the Western Windows code page; the five bytes the code page leaves undefined
 // map to the C1 control characters of the same value.
 char32_t westernCharacter(unsigned char byte);

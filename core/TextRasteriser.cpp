@@ -69,12 +69,14 @@ void TextRasteriser::closeFaces() {
     sized_ = false;
 }
 
-bool TextRasteriser::select(const std::string& family, int weight, std::int64_t height) {
+bool TextRasteriser::select(const std::string& family, int weight, std::int64_t height,
+                            CharacterSet characters) {
     weight = normaliseWeight(weight);
-    if (faces_.empty() || family != family_ || weight != weight_) {
+    if (faces_.empty() || family != family_ || weight != weight_ || characters != characters_) {
         closeFaces();
         family_ = family;
         weight_ = weight;
+        characters_ = characters;
         fallbacks_->reset(family, weight);
         if (!openChosenFace(family, weight) && !openChosenFace("sans-serif", weight)) {
             return false;
@@ -115,14 +117,10 @@ const TextRasteriser::Glyph& TextRasteriser::glyphOf(unsigned char character) {
 
 void TextRasteriser::resolve(unsigned char character, Glyph& glyph) {
     const FontFace& chosen = *faces_.front();
-    char32_t unicode = 0;
-    if (chosen.usesSymbolCodes()) {
-        glyph.index = chosen.symbolGlyph(character);
-        unicode = symbolCharacter(character);
-    } else {
-        unicode = westernCharacter(character);
-        glyph.index = chosen.unicodeGlyph(unicode);
-    }
+    // The symbol face's pictures are still pictures where only a Unicode face stands in for it.
+    const char32_t unicode =
+        characters_ == CharacterSet::symbol ? symbolCharacter(character) : westernCharacter(character);
+    glyph.index = chosen.usesSymbolCodes() ? chosen.symbolGlyph(character) : chosen.unicodeGlyph(unicode);
     glyph.face = 0;
     if (glyph.index != 0 || !isPrintable(unicode)) {
         return;

@@ -13,6 +13,7 @@
 // hold its cell. A character no face has keeps the chosen face's missing-glyph box.
 
 #include "base/Point.h"
+#include "core/TextCharacters.h"
 
 #include <array>
 #include <cstdint>
@@ -45,10 +46,12 @@ public:
     TextRasteriser& operator=(const TextRasteriser&) = delete;
 
     // Selects the face named `family` at the nearest available style for `weight` (100 thin .. 900
-    // heavy; 0 and below mean normal) and sizes it for `height` (see above). A family fontconfig does
-    // not know falls back to the default sans face. Faces are looked up and opened only when family
-    // or weight change. Returns false when no face at all can be opened.
-    bool select(const std::string& family, int weight, std::int64_t height);
+    // heavy; 0 and below mean normal) and sizes it for `height` (see above); the text's bytes are read
+    // in `characters`. A family fontconfig does not know falls back to the default sans face. Faces
+    // are looked up and opened only when family or weight change. Returns false when no face at all
+    // can be opened.
+    bool select(const std::string& family, int weight, std::int64_t height,
+                CharacterSet characters = CharacterSet::western);
 
     // Extent of the text's box as x = width, y = height; valid after a successful select().
     Point measure(std::string_view text);
@@ -91,6 +94,7 @@ private:
     std::unique_ptr<FallbackFonts> fallbacks_;
     std::string family_;
     int weight_ = 0;
+    CharacterSet characters_ = CharacterSet::western;
     std::int64_t height_ = 0;
     bool sized_ = false;
     std::array<Glyph, 256> glyphs_{};
