@@ -18,6 +18,7 @@ struct Text::Rasteriser {
 namespace {
 
 constexpr const char* faceTable[Text::faceCount] = {"Arial", "Courier New", "Tahoma", "Verdana", "Wingdings"};
+constexpr int symbolFace = 4;
 
 // Output pixel for each coverage value: the colour scaled by coverage on black, opaque. A value that
 // comes out exactly pure green is the colour key: it stays transparent (0).
@@ -67,7 +68,8 @@ void Text::generate(const Image* const* /*inputs*/) {
 
     const std::int64_t requestedHeight = std::int64_t{height} * fontsize / 4096;
     TextRasteriser& rasteriser = rasteriser_->font;
-    if (!rasteriser.select(faceName(font), weight, requestedHeight)) {
+    const CharacterSet characters = font == symbolFace ? CharacterSet::symbol : CharacterSet::western;
+    if (!rasteriser.select(faceName(font), weight, requestedHeight, characters)) {
         return;
     }
     const std::string_view line = getText();

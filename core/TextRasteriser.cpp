@@ -1,113 +1,22 @@
 #include "core/TextRasteriser.h"
 
+#include "core/FontFace.h"
+#include "core/FontMatch.h"
+#include "core/TextCharacters.h"
+
 #include <algorithm>
-#include <filesystem>
-#include <fontconfig/fontconfig.h>
 #include <ft2build.h>
 #include <limits>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
-#include FT_SYNTHESIS_H
-#include FT_TRUETYPE_TABLES_H
-
-#if defined(__SANITIZE_ADDRESS__)
-#define VELVOR_LEAK_CHECKED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELVOR_LEAK_CHECKED 1
-#endif
-#endif
-
-#ifdef VELVOR_LEAK_CHECKED
-// fontconfig 2.14 loses a few bytes while parsing its configuration files, once per loaded
-// configuration; the leak checker would fail every program that draws text.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
-#endif
 
 namespace Velvor {
 
 namespace {
 
-// Where the Debian package of metric-compatible desktop faces keeps Tahoma and Wingdings; it is not
-// part of the usual font path.
-constexpr const char* extraFontFolder = "/usr/share/wine/fonts";
-
-// Huge ems would give glyph coordinates beyond what FreeType's span records can hold.
-constexpr std::int64_t maxPixelsPerEm = std::int64_t{2} * TextRasteriser::maxCellHeight;
-
-// A private configuration, loaded once per process, so the extra folder never changes what other
-// users of fontconfig in the same program (the GUI toolkit) see.
-FcConfig* fontConfig() {
-    static FcConfig* const config = [] {
-        FcConfig* loaded = FcInitLoadConfigAndFonts();
-        std::error_code error;
-        if (loaded != nullptr && std::filesystem::is_directory(extraFontFolder, error)) {
-            FcConfigAppFontAddDir(loaded, reinterpret_cast<const FcChar8*>(extraFontFolder));
-        }
-        return loaded;
-    }();
-    return config;
-}
-
-struct FontFile {
-    std::string path;
-    int index = 0;
-    bool embolden = false;
-};
-
-// Best outline face for the family and weight. fontconfig answers unknown families with the default
-// sans face, and with an emboldening hint when only much lighter styles exist.
-bool findFont(const std::string& family, int weight, FontFile& found) {
-    FcConfig* config = fontConfig();
-    if (config == nullptr) {
-        return false;
-    }
-    FcPattern* pattern = FcPatternCreate();
-    if (pattern == nullptr) {
-        return false;
-    }
-    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(weight));
-    FcPatternAddInteger(pattern, FC_SLANT, FC_SLANT_ROMAN);
-    FcPatternAddBool(pattern, FC_OUTLINE, FcTrue);
-    FcConfigSubstitute(config, pattern, FcMatchPattern);
-    FcDefaultSubstitute(pattern);
-    FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(config, pattern, &result);
-    FcPatternDestroy(pattern);
-    if (match == nullptr) {
-        return false;
-    }
-    FcChar8* file = nullptr;
-    int index = 0;
-    FcBool embolden = FcFalse;
-    const bool ok = FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch && file != nullptr;
-    if (ok) {
-        found.path = reinterpret_cast<const char*>(file);
-        FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        FcPatternGetBool(match, FC_EMBOLDEN, 0, &embolden);
-        found.index = index;
-        found.embolden = embolden == FcTrue;
-    }
-    FcPatternDestroy(match);
-    return ok;
-}
-
 // Weights 0 and below mean "don't care", which is normal; above 1000 there is nothing heavier.
 int normaliseWeight(int weight) {
     return weight <= 0 ? 400 : std::min(weight, 1000);
-}
-
-// Unicode of a byte in the Western Windows code page; 0x80..0x9F differ from Latin-1.
-unsigned westernCodePoint(unsigned char c) {
-    static constexpr std::uint16_t high[32] = {
-        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-    };
-    return (c >= 0x80 && c < 0xA0) ? high[c - 0x80] : c;
 }
 
 struct SpanTarget {
@@ -140,164 +49,177 @@ void blendSpans(int y, int count, const FT_Span* spans, void* user) {
 
 } // namespace
 
-TextRasteriser::TextRasteriser() {
+TextRasteriser::TextRasteriser() : fallbacks_(std::make_unique<FallbackFonts>()) {
     if (FT_Init_FreeType(&library_) != 0) {
         library_ = nullptr;
     }
 }
 
 TextRasteriser::~TextRasteriser() {
-    closeFace();
+    closeFaces();
     if (library_ != nullptr) {
         FT_Done_FreeType(library_);
     }
 }
 
-void TextRasteriser::closeFace() {
-    if (face_ != nullptr) {
-        FT_Done_Face(face_);
-        face_ = nullptr;
-    }
+void TextRasteriser::closeFaces() {
+    faces_.clear();
+    refused_.clear();
+    glyphs_.fill(Glyph{});
     sized_ = false;
 }
 
-bool TextRasteriser::select(const std::string& family, int weight, std::int64_t height) {
+bool TextRasteriser::select(const std::string& family, int weight, std::int64_t height,
+                            CharacterSet characters) {
     weight = normaliseWeight(weight);
-    if (face_ == nullptr || family != family_ || weight != weight_) {
-        closeFace();
+    if (faces_.empty() || family != family_ || weight != weight_ || characters != characters_) {
+        closeFaces();
         family_ = family;
         weight_ = weight;
-        if (!openFace(family, weight) && !openFace("sans-serif", weight)) {
+        characters_ = characters;
+        fallbacks_->reset(family, weight);
+        if (!openChosenFace(family, weight) && !openChosenFace("sans-serif", weight)) {
             return false;
         }
+    } else if (sized_ && height == height_) {
+        return true;
     }
-    if (!sized_ || height != height_) {
-        applyHeight(height);
+    height_ = height;
+    glyphs_.fill(Glyph{});
+    for (const auto& face : faces_) {
+        face->setHeight(height);
     }
+    sized_ = faces_.front()->isSized();
     return sized_;
 }
 
-bool TextRasteriser::openFace(const std::string& family, int weight) {
+bool TextRasteriser::openChosenFace(const std::string& family, int weight) {
     FontFile file;
-    if (library_ == nullptr || !findFont(family, weight, file)) {
+    if (!findFont(family, weight, file)) {
         return false;
     }
-    if (FT_New_Face(library_, file.path.c_str(), file.index, &face_) != 0) {
-        face_ = nullptr;
+    auto face = std::make_unique<FontFace>(library_, file);
+    if (!face->isOpen()) {
         return false;
     }
-    if (!FT_IS_SCALABLE(face_)) {
-        closeFace();
-        return false;
-    }
-    symbolMap_ = false;
-    if (face_->charmap == nullptr && FT_Select_Charmap(face_, FT_ENCODING_MS_SYMBOL) == 0) {
-        symbolMap_ = true;
-    }
-    embolden_ = file.embolden;
+    faces_.push_back(std::move(face));
     return true;
 }
 
-void TextRasteriser::applyHeight(std::int64_t height) {
-    height_ = height;
-    sized_ = false;
-    std::int64_t ascent = face_->ascender;
-    std::int64_t descent = -face_->descender;
-    if (const auto* os2 = static_cast<const TT_OS2*>(FT_Get_Sfnt_Table(face_, FT_SFNT_OS2));
-        os2 != nullptr && os2->version != 0xFFFF && os2->usWinAscent + os2->usWinDescent > 0) {
-        ascent = os2->usWinAscent;
-        descent = os2->usWinDescent;
+const TextRasteriser::Glyph& TextRasteriser::glyphOf(unsigned char character) {
+    Glyph& glyph = glyphs_[character];
+    if (glyph.face == unresolved) {
+        resolve(character, glyph);
+        glyph.advance = faces_[static_cast<std::size_t>(glyph.face)]->loadGlyph(glyph.index);
     }
-    const std::int64_t unitsPerEm = std::max<std::int64_t>(face_->units_per_EM, 1);
-    std::int64_t cellUnits = ascent + descent;
-    if (cellUnits <= 0) {
-        ascent = unitsPerEm;
-        cellUnits = unitsPerEm;
-    }
+    return glyph;
+}
 
-    // Requests are bounded first so the products below stay small.
-    const std::int64_t limited = std::clamp<std::int64_t>(height, -maxCellHeight, maxCellHeight);
-    std::int64_t cell = limited;
-    if (limited == 0) {
-        cell = defaultCellHeight;
-    } else if (limited < 0) {
-        cell = (-limited * cellUnits + unitsPerEm / 2) / unitsPerEm;
-    }
-    cell = std::clamp<std::int64_t>(cell, 1, maxCellHeight);
-
-    const std::int64_t pixelsPerEm =
-        std::clamp<std::int64_t>((cell * unitsPerEm + cellUnits / 2) / cellUnits, 1, maxPixelsPerEm);
-    if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(pixelsPerEm)) != 0) {
+void TextRasteriser::resolve(unsigned char character, Glyph& glyph) {
+    const FontFace& chosen = *faces_.front();
+    // The symbol face's pictures are still pictures where only a Unicode face stands in for it.
+    const char32_t unicode =
+        characters_ == CharacterSet::symbol ? symbolCharacter(character) : westernCharacter(character);
+    glyph.index = chosen.usesSymbolCodes() ? chosen.symbolGlyph(character) : chosen.unicodeGlyph(unicode);
+    glyph.face = 0;
+    if (glyph.index != 0 || !isPrintable(unicode)) {
         return;
     }
-    advances_.fill(unknownAdvance);
-    cellHeight_ = static_cast<int>(cell);
-    ascent_ =
-        static_cast<int>(std::clamp<std::int64_t>((ascent * cell + cellUnits / 2) / cellUnits, 0, cell));
-    sized_ = true;
-}
-
-unsigned TextRasteriser::glyphIndex(unsigned char character) const {
-    if (symbolMap_) {
-        // Symbol faces keep their glyphs at 0xF000 + code; a few map the plain code.
-        const unsigned index = FT_Get_Char_Index(face_, 0xF000u | character);
-        return index != 0 ? index : FT_Get_Char_Index(face_, character);
+    unsigned index = 0;
+    if (const int face = fallbackFor(unicode, index); face > 0) {
+        glyph.face = face;
+        glyph.index = index;
     }
-    return FT_Get_Char_Index(face_, westernCodePoint(character));
 }
 
-int TextRasteriser::loadGlyph(unsigned char character) {
-    if (FT_Load_Glyph(face_, glyphIndex(character), FT_LOAD_NO_BITMAP) != 0) {
+int TextRasteriser::fallbackFor(char32_t character, unsigned& index) {
+    std::size_t position = 0;
+    FontFile file;
+    while (fallbacks_->next(character, position, file)) {
+        const int face = faceFor(file);
+        if (face <= 0) { // unusable, or the chosen face itself, which lacks the glyph
+            continue;
+        }
+        index = faces_[static_cast<std::size_t>(face)]->unicodeGlyph(character);
+        if (index != 0) {
+            return face;
+        }
+    }
+    return -1;
+}
+
+int TextRasteriser::faceFor(const FontFile& file) {
+    for (std::size_t i = 0; i < faces_.size(); ++i) {
+        if (faces_[i]->file().sameFace(file)) {
+            return faces_[i]->isSized() ? static_cast<int>(i) : -1;
+        }
+    }
+    const auto refused = [&file](const FontFile& other) { return other.sameFace(file); };
+    if (std::any_of(refused_.begin(), refused_.end(), refused)) {
         return -1;
     }
-    if (embolden_) {
-        FT_GlyphSlot_Embolden(face_->glyph);
+    auto face = std::make_unique<FontFace>(library_, file);
+    // Symbol faces claim Latin letters for their pictures; only Unicode faces can stand in.
+    if (!face->isOpen() || face->usesSymbolCodes() || !face->setHeight(height_)) {
+        refused_.push_back(file);
+        return -1;
     }
-    return static_cast<int>(std::max<FT_Pos>((face_->glyph->advance.x + 32) >> 6, 0));
+    faces_.push_back(std::move(face));
+    return static_cast<int>(faces_.size() - 1);
+}
+
+TextRasteriser::Line TextRasteriser::lineOf(std::string_view text) {
+    const FontFace& chosen = *faces_.front();
+    Line line{0, chosen.ascent(), chosen.cellHeight() - chosen.ascent()};
+    for (const char c : text) {
+        const Glyph& glyph = glyphOf(static_cast<unsigned char>(c));
+        line.width += std::max(glyph.advance, 0);
+        if (glyph.face > 0) {
+            const FontFace& face = *faces_[static_cast<std::size_t>(glyph.face)];
+            line.ascent = std::max(line.ascent, face.ascent());
+            line.descent = std::max(line.descent, face.cellHeight() - face.ascent());
+        }
+    }
+    return line;
 }
 
 Point TextRasteriser::measure(std::string_view text) {
     if (!sized_) {
         return Point{};
     }
-    std::int64_t width = 0;
-    for (const char c : text) {
-        int& advance = advances_[static_cast<unsigned char>(c)];
-        if (advance == unknownAdvance) {
-            advance = loadGlyph(static_cast<unsigned char>(c));
-        }
-        width += std::max(advance, 0);
-    }
-    return Point{
-        static_cast<std::int32_t>(std::min<std::int64_t>(width, std::numeric_limits<std::int32_t>::max())),
-        cellHeight_};
+    const Line line = lineOf(text);
+    return Point{static_cast<std::int32_t>(
+                     std::min<std::int64_t>(line.width, std::numeric_limits<std::int32_t>::max())),
+                 line.ascent + line.descent};
 }
 
 void TextRasteriser::render(std::string_view text, const TextRegion& region, std::uint8_t* coverage) {
     if (!sized_) {
         return;
     }
+    const int ascent = lineOf(text).ascent;
     // Outlines stay in glyph-local coordinates (origin at the pen on the baseline, y up) so that span
     // positions stay small; the clip box is the region seen from the pen.
     constexpr std::int64_t clipLimit = std::int64_t{1} << 24;
-    const std::int64_t top = std::int64_t{ascent_} - region.top;
+    const std::int64_t top = std::int64_t{ascent} - region.top;
     FT_Raster_Params params{};
     params.flags = FT_RASTER_FLAG_AA | FT_RASTER_FLAG_DIRECT | FT_RASTER_FLAG_CLIP;
     params.gray_spans = &blendSpans;
     params.clip_box.yMin = static_cast<FT_Pos>(top - region.height);
     params.clip_box.yMax = static_cast<FT_Pos>(top);
 
-    SpanTarget target{coverage, region.width, region.height, 0, ascent_ - 1 - region.top};
+    SpanTarget target{coverage, region.width, region.height, 0, ascent - 1 - region.top};
     params.user = &target;
 
     std::int64_t pen = 0;
     const std::int64_t regionEnd = std::int64_t{region.left} + region.width;
     for (const char c : text) {
-        const int advance = loadGlyph(static_cast<unsigned char>(c));
-        if (advance < 0) {
+        const Glyph& glyph = glyphOf(static_cast<unsigned char>(c));
+        FontFace& face = *faces_[static_cast<std::size_t>(glyph.face)];
+        if (glyph.advance < 0 || face.loadGlyph(glyph.index) < 0) {
             continue;
         }
-        const FT_GlyphSlot slot = face_->glyph;
+        const FT_GlyphSlot slot = face.handle()->glyph;
         if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
             const std::int64_t left = std::clamp<std::int64_t>(region.left - pen, -clipLimit, clipLimit);
             const std::int64_t right = std::clamp<std::int64_t>(regionEnd - pen, -clipLimit, clipLimit);
@@ -306,7 +228,7 @@ void TextRasteriser::render(std::string_view text, const TextRegion& region, std
             target.columnOffset = static_cast<int>(pen - region.left);
             FT_Outline_Render(library_, &slot->outline, &params);
         }
-        pen += advance;
+        pen += glyph.advance;
     }
 }
 

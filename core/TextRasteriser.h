@@ -7,20 +7,28 @@
 // - a negative height is the em height (its absolute value); 0 asks for the default cell height;
 // - the text box is the sum of the rounded glyph advances (no kerning) wide and one cell high, with
 //   the baseline `ascent` rows below its top.
-// Bytes of the text are single characters in the Western Windows code page; symbol faces (no Unicode
-// map) take the byte as their symbol code.
+// Bytes of the text are characters as TextCharacters.h describes. A character the chosen face lacks
+// is drawn from the best-ranked installed face that has it, sized by the same rules and set on the
+// same baseline; where such a face reaches further above or below the baseline, the box grows to
+// hold its cell. A character no face has keeps the chosen face's missing-glyph box.
 
 #include "base/Point.h"
+#include "core/TextCharacters.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 struct FT_LibraryRec_;
-struct FT_FaceRec_;
 
 namespace Velvor {
+
+class FallbackFonts;
+class FontFace;
+struct FontFile;
 
 // A rectangle of the text box in pixels, rows counted from the top of the box.
 struct TextRegion {
@@ -32,20 +40,18 @@ struct TextRegion {
 
 class TextRasteriser {
 public:
-    static constexpr int defaultCellHeight = 16;
-    // Larger requests are cut to this many pixels so that no size can ask for unbounded work.
-    static constexpr int maxCellHeight = 4096;
-
     TextRasteriser();
     ~TextRasteriser();
     TextRasteriser(const TextRasteriser&) = delete;
     TextRasteriser& operator=(const TextRasteriser&) = delete;
 
     // Selects the face named `family` at the nearest available style for `weight` (100 thin .. 900
-    // heavy; 0 and below mean normal) and sizes it for `height` (see above). A family fontconfig does
-    // not know falls back to the default sans face. The face is looked up and opened only when family
-    // or weight change. Returns false when no face at all can be opened.
-    bool select(const std::string& family, int weight, std::int64_t height);
+    // heavy; 0 and below mean normal) and sizes it for `height` (see above); the text's bytes are read
+    // in `characters`. A family fontconfig does not know falls back to the default sans face. Faces
+    // are looked up and opened only when family or weight change. Returns false when no face at all
+    // can be opened.
+    bool select(const std::string& family, int weight, std::int64_t height,
+                CharacterSet characters = CharacterSet::western);
 
     // Extent of the text's box as x = width, y = height; valid after a successful select().
     Point measure(std::string_view text);
@@ -56,27 +62,42 @@ public:
     void render(std::string_view text, const TextRegion& region, std::uint8_t* coverage);
 
 private:
-    bool openFace(const std::string& family, int weight);
-    void applyHeight(std::int64_t height);
-    unsigned glyphIndex(unsigned char character) const;
-    // Loads (and, when fontconfig asks for it, emboldens) the glyph; returns its advance in whole
-    // pixels (never negative), or -1 when the glyph cannot be loaded.
-    int loadGlyph(unsigned char character);
-    void closeFace();
+    static constexpr int unresolved = -1;
+    static constexpr int unknownAdvance = -2;
+    // Where a character byte's glyph comes from at the current faces and size.
+    struct Glyph {
+        int face = unresolved; // index into faces_
+        unsigned index = 0;
+        int advance = unknownAdvance; // whole pixels; -1 when the glyph cannot be loaded
+    };
+    struct Line {
+        std::int64_t width = 0;
+        int ascent = 0;
+        int descent = 0;
+    };
+
+    bool openChosenFace(const std::string& family, int weight);
+    void closeFaces();
+    const Glyph& glyphOf(unsigned char character);
+    void resolve(unsigned char character, Glyph& glyph);
+    // Index in faces_ of the best-ranked other face with a glyph for `character`, or -1.
+    int fallbackFor(char32_t character, unsigned& index);
+    // Index in faces_ of `file`, opening and sizing it on first use; -1 when it cannot be used.
+    int faceFor(const FontFile& file);
+    Line lineOf(std::string_view text);
 
     FT_LibraryRec_* library_ = nullptr;
-    FT_FaceRec_* face_ = nullptr;
+    // faces_[0] is the chosen face; then the fallback faces opened so far.
+    std::vector<std::unique_ptr<FontFace>> faces_;
+    // Ranked faces found unusable (no outlines, no Unicode map), so they are not opened again.
+    std::vector<FontFile> refused_;
+    std::unique_ptr<FallbackFonts> fallbacks_;
     std::string family_;
     int weight_ = 0;
+    CharacterSet characters_ = CharacterSet::western;
     std::int64_t height_ = 0;
     bool sized_ = false;
-    bool embolden_ = false;
-    bool symbolMap_ = false;
-    int cellHeight_ = 0;
-    int ascent_ = 0;
-    // Advance per character byte at the current face and size; unknownAdvance until first measured.
-    static constexpr int unknownAdvance = -2;
-    std::array<int, 256> advances_{};
+    std::array<Glyph, 256> glyphs_{};
 };
 
 } // namespace Velvor

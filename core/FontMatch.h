@@ -1,0 +1,50 @@
+#pragma once
+
+// fontconfig look-ups for the text rasteriser, on a private configuration that also knows the folder
+// of the metric-compatible desktop faces.
+
+#include <cstddef>
+#include <string>
+
+struct _FcFontSet;
+struct _FcPattern;
+
+namespace Velvor {
+
+struct FontFile {
+    std::string path;
+    int index = 0;
+    // fontconfig's hint that only a much lighter style exists, so the outlines are to be thickened.
+    bool embolden = false;
+
+    bool sameFace(const FontFile& other) const { return index == other.index && path == other.path; }
+};
+
+// Best outline face for the family and weight (100 thin .. 1000). fontconfig answers unknown families
+// with the default sans face.
+bool findFont(const std::string& family, int weight, FontFile& found);
+
+// fontconfig's ranking of the installed faces for one family and weight, asked for on the first
+// search (most texts never need it) and kept until the family or weight changes.
+class FallbackFonts {
+public:
+    FallbackFonts() = default;
+    ~FallbackFonts();
+    FallbackFonts(const FallbackFonts&) = delete;
+    FallbackFonts& operator=(const FallbackFonts&) = delete;
+
+    void reset(const std::string& family, int weight);
+
+    // Next face at or after `position` in the ranking whose character set holds `character`; moves
+    // `position` past it. False when no further face claims the character.
+    bool next(char32_t character, std::size_t& position, FontFile& found);
+
+private:
+    std::string family_;
+    int weight_ = 400;
+    bool sorted_ = false;
+    _FcPattern* request_ = nullptr;
+    _FcFontSet* fonts_ = nullptr;
+};
+
+} // namespace Velvor
