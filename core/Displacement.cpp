@@ -71,19 +71,24 @@ Coordinate wrapCoordinate(float position, int size) {
     return {index, position - static_cast<float>(index)};
 }
 
+// a + t(b - a) rather than a sum of four weighted samples, which in float turns a flat 255 into
+// 254.99998 and so truncates to 254. Here equal values come back exactly, and no result falls below
+// the lowest sample m: when b < a, the rounded b - a is no lower than m - a, which is exact in float
+// for these magnitudes, so a + t(b - a) >= m for t in [0, 1). Rounding can lift a result only by far
+// less than one above the highest sample, which truncation removes.
+float lerp(float a, float b, float t) {
+    return a + t * (b - a);
+}
+
+// Two horizontal blends, then one vertical: the bilinear weights of the four neighbours.
 Pixel bilinear(Pixel p00, Pixel p10, Pixel p01, Pixel p11, float fx, float fy) {
-    const float w00 = (1.0f - fx) * (1.0f - fy);
-    const float w10 = fx * (1.0f - fy);
-    const float w01 = (1.0f - fx) * fy;
-    const float w11 = fx * fy;
     Pixel result = 0;
     for (unsigned shift = 0; shift < 32; shift += 8) {
-        const float value = w00 * static_cast<float>((p00 >> shift) & 0xFFu) +
-                            w10 * static_cast<float>((p10 >> shift) & 0xFFu) +
-                            w01 * static_cast<float>((p01 >> shift) & 0xFFu) +
-                            w11 * static_cast<float>((p11 >> shift) & 0xFFu);
-        // The weights are non-negative and sum to one; min only guards against rounding.
-        result |= std::min(static_cast<Pixel>(value), Pixel{255}) << shift;
+        const float top =
+            lerp(static_cast<float>((p00 >> shift) & 0xFFu), static_cast<float>((p10 >> shift) & 0xFFu), fx);
+        const float bottom =
+            lerp(static_cast<float>((p01 >> shift) & 0xFFu), static_cast<float>((p11 >> shift) & 0xFFu), fx);
+        result |= static_cast<Pixel>(lerp(top, bottom, fy)) << shift;
     }
     return result;
 }

@@ -72,6 +72,8 @@ public:
     // regenerated one. Reports "Rendering collector <name>...", start(node count), one "> node <name>"
     // or "> skip <name>" message and one step per visit, finish and "Ready.". A node reached twice is
     // visited twice. A cable is followed at most once on any path, which ends rendering on cycles.
+    // A node reached again after its visit finished is not descended into again, which keeps
+    // rendering polynomial; a dirty node upstream of it is then not tried a second time.
     // Exceptions from an operator propagate; the nodes updated before stay clean.
     void renderCollector(VisualNode& collector, Progress& progress);
     // renderCollector for every collector (type id 0) in node order.

@@ -2,6 +2,7 @@
 
 #include "TestImages.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdlib>
@@ -152,9 +153,15 @@ TEST(DisplacementTest, TinyImagesAndParameterBlock) {
 
 namespace {
 
-// The sampling rule written out literally for a colour channel source (0 red, 1 green, 2 blue).
-Pixel literalSample(const Image& source, const Image& modulator, int i, int j, int channelX, int channelY,
-                    int amountX, int amountY) {
+struct Neighbours {
+    Pixel p00, p10, p01, p11;
+    float fx, fy;
+};
+
+// The sampling position written out literally for a colour channel source (0 red, 1 green, 2 blue)
+// and amounts that are not negative.
+Neighbours literalNeighbours(const Image& source, const Image& modulator, int i, int j, int channelX,
+                             int channelY, int amountX, int amountY) {
     const int w = source.getWidth();
     const int h = source.getHeight();
     const Pixel m = modulator.row(i)[j];
@@ -171,18 +178,19 @@ Pixel literalSample(const Image& source, const Image& modulator, int i, int j, i
     }
     const int xi = static_cast<int>(x);
     const int yi = static_cast<int>(y);
-    const float fx = x - static_cast<float>(xi);
-    const float fy = y - static_cast<float>(yi);
-    const Pixel p00 = source.row(yi)[xi];
-    const Pixel p10 = source.row(yi)[(xi + 1) % w];
-    const Pixel p01 = source.row((yi + 1) % h)[xi];
-    const Pixel p11 = source.row((yi + 1) % h)[(xi + 1) % w];
+    return {source.row(yi)[xi],           source.row(yi)[(xi + 1) % w],
+            source.row((yi + 1) % h)[xi], source.row((yi + 1) % h)[(xi + 1) % w],
+            x - static_cast<float>(xi),   y - static_cast<float>(yi)};
+}
+
+// The literal blend of the four neighbours.
+Pixel literalSample(const Neighbours& n) {
     Pixel out = 0;
     for (unsigned s = 0; s < 32; s += 8) {
-        const float v = (1 - fx) * (1 - fy) * static_cast<float>((p00 >> s) & 0xFF) +
-                        fx * (1 - fy) * static_cast<float>((p10 >> s) & 0xFF) +
-                        (1 - fx) * fy * static_cast<float>((p01 >> s) & 0xFF) +
-                        fx * fy * static_cast<float>((p11 >> s) & 0xFF);
+        const float v = (1 - n.fx) * (1 - n.fy) * static_cast<float>((n.p00 >> s) & 0xFF) +
+                        n.fx * (1 - n.fy) * static_cast<float>((n.p10 >> s) & 0xFF) +
+                        (1 - n.fx) * n.fy * static_cast<float>((n.p01 >> s) & 0xFF) +
+                        n.fx * n.fy * static_cast<float>((n.p11 >> s) & 0xFF);
         out |= static_cast<Pixel>(v) << s;
     }
     return out;
@@ -205,14 +213,74 @@ TEST(DisplacementTest, ColourChannelSourcesMatchTheLiteralRuleOnRandomImages) {
         for (int i = 0; i < 9; ++i) {
             for (int j = 0; j < 12; ++j) {
                 // The order of the float operations may move a channel by one unit.
-                const Pixel expected =
-                    literalSample(source, modulator, i, j, channelX, channelY, amountX, amountY);
+                const Pixel expected = literalSample(
+                    literalNeighbours(source, modulator, i, j, channelX, channelY, amountX, amountY));
                 for (unsigned s = 0; s < 32; s += 8) {
                     ASSERT_LE(std::abs(static_cast<int>((op.getImage().row(i)[j] >> s) & 0xFF) -
                                        static_cast<int>((expected >> s) & 0xFF)),
                               1)
                         << i << "," << j << " channels " << channelX << "," << channelY;
                 }
+            }
+        }
+    }
+}
+
+TEST(DisplacementTest, EveryChannelStaysWithinItsFourSamples) {
+    // Few levels, so that equal and neighbouring samples are common.
+    std::mt19937 random(7);
+    const unsigned levels[] = {0, 1, 127, 254, 255};
+    Image source(16, 11);
+    for (int p = 0; p < source.getPixelCount(); ++p) {
+        for (unsigned s = 0; s < 32; s += 8) {
+            source.getPixels()[p] |= static_cast<Pixel>(levels[random() % 5]) << s;
+        }
+    }
+    const Image modulator = randomImage(16, 11, 8);
+    for (const auto& [channelX, channelY, amountX, amountY] :
+         {std::array{0, 1, 16, 16}, std::array{2, 0, 7, 30}, std::array{1, 2, 255, 3}}) {
+        const Image out =
+            displace(source, modulator,
+                     {static_cast<std::int16_t>(amountX), static_cast<std::int16_t>(amountY),
+                      static_cast<std::int16_t>(channelX), static_cast<std::int16_t>(channelY)});
+        for (int i = 0; i < 11; ++i) {
+            for (int j = 0; j < 16; ++j) {
+                const Neighbours n =
+                    literalNeighbours(source, modulator, i, j, channelX, channelY, amountX, amountY);
+                for (unsigned s = 0; s < 32; s += 8) {
+                    const unsigned samples[] = {(n.p00 >> s) & 0xFF, (n.p10 >> s) & 0xFF, (n.p01 >> s) & 0xFF,
+                                                (n.p11 >> s) & 0xFF};
+                    const unsigned value = (out.row(i)[j] >> s) & 0xFF;
+                    ASSERT_GE(value, *std::min_element(samples, samples + 4))
+                        << i << "," << j << " bit " << s;
+                    ASSERT_LE(value, *std::max_element(samples, samples + 4))
+                        << i << "," << j << " bit " << s;
+                }
+            }
+        }
+    }
+}
+
+TEST(DisplacementTest, AFlatSourceStaysExactlyFlat) {
+    // Every red, green and blue level appears in the modulator, so with an amount of 1 every
+    // fraction k / 255 is tried.
+    Image modulator(16, 16);
+    for (int p = 0; p < 256; ++p) {
+        const auto v = static_cast<Pixel>(p);
+        modulator.getPixels()[p] = v << 16 | ((v * 37) & 0xFF) << 8 | (255 - v);
+    }
+    const Shift shifts[] = {{1, 1, Displacement::Red, Displacement::Green},
+                            {3, 200, Displacement::Green, Displacement::Blue},
+                            {255, 3, Displacement::Hue, Displacement::Saturation},
+                            {-7, 32767, Displacement::Brightness, Displacement::Red}};
+    for (unsigned v = 0; v < 256; ++v) {
+        // Each channel holds another level, so all 256 are seen in each.
+        const Pixel flat = v << 24 | (255 - v) << 16 | ((v * 7) & 0xFF) << 8 | ((v + 128) & 0xFF);
+        const Image source = uniformImage(16, 16, flat);
+        for (const Shift& shift : shifts) {
+            const Image out = displace(source, modulator, shift);
+            for (int p = 0; p < out.getPixelCount(); ++p) {
+                ASSERT_EQ(out.getPixels()[p], flat) << "level " << v << " pixel " << p;
             }
         }
     }

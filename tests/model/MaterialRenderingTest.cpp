@@ -171,54 +171,83 @@ TEST(MaterialRenderingTest, RemovingTheSourceLeavesNoInputBehind) {
 
 namespace {
 
-// The rendering algorithm as first written down: the cable list travels by value. A node whose
-// visit has finished is not descended into again in the same pass.
-bool referenceRender(VisualNode& node, std::vector<const Cable*> cables, Lines& log,
-                     std::set<const VisualNode*>& finished) {
-    bool changed = node.isDirty();
-    if (node.getInputCount() > 0 && finished.count(&node) == 0) {
-        for (int port = 0; port < node.getInputCount(); ++port) {
-            node.setInput(port, nullptr);
-        }
-        std::vector<const Cable*> inputCables;
-        for (std::size_t i = cables.size(); i-- > 0;) {
-            if (&cables[i]->getTo() == &node) {
-                inputCables.push_back(cables[i]);
-                cables.erase(cables.begin() + static_cast<std::ptrdiff_t>(i));
+// The rendering rule exactly as written, with no shortcut: every visit of a node not already on the
+// stack descends again. Exponential, so only for tiny graphs. It notes when a node visited again after
+// its visit had finished changes its image or dirty flag: the production walk does not descend there,
+// by design.
+struct ExactRender {
+    bool render(VisualNode& node, std::vector<const Cable*> cables) {
+        const bool revisit = finished.contains(&node) && std::count(stack.begin(), stack.end(), &node) == 0;
+        stack.push_back(&node);
+        bool changed = node.isDirty();
+        if (node.getInputCount() > 0) {
+            for (int port = 0; port < node.getInputCount(); ++port) {
+                node.setInput(port, nullptr);
+            }
+            std::vector<const Cable*> inputCables;
+            for (std::size_t i = cables.size(); i-- > 0;) {
+                if (&cables[i]->getTo() == &node) {
+                    inputCables.push_back(cables[i]);
+                    cables.erase(cables.begin() + static_cast<std::ptrdiff_t>(i));
+                }
+            }
+            for (const Cable* cable : inputCables) {
+                changed = render(cable->getFrom(), cables) || changed;
+                node.setInput(cable->getToPort(), &cable->getFrom());
             }
         }
-        for (const Cable* cable : inputCables) {
-            const bool inputChanged = referenceRender(cable->getFrom(), cables, log, finished);
-            changed = changed || inputChanged;
-            node.setInput(cable->getToPort(), &cable->getFrom());
+        if (changed) {
+            const Velvor::Image before = node.getOperator().getImage();
+            const bool wasDirty = node.isDirty();
+            node.update();
+            const Velvor::Image& after = node.getOperator().getImage();
+            revisitChangedSomething =
+                revisitChangedSomething ||
+                (revisit && (wasDirty != node.isDirty() ||
+                             std::memcmp(before.getPixels(), after.getPixels(),
+                                         static_cast<std::size_t>(after.getPixelCount()) * 4) != 0));
+        }
+        stack.pop_back();
+        finished.insert(&node);
+        return changed;
+    }
+
+    void renderAll(Material& material) {
+        std::vector<const Cable*> cables;
+        for (std::size_t i = 0; i < material.getCableCount(); ++i) {
+            cables.push_back(&material.getCable(i));
+        }
+        for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+            if (material.getNode(i).getTypeId() == 0) {
+                finished.clear();
+                render(material.getNode(i), cables);
+            }
         }
     }
-    log.push_back((changed ? "> node " : "> skip ") + node.getName());
-    if (changed) {
-        node.update();
-    }
-    finished.insert(&node);
-    return changed;
-}
 
-// A random graph with cycles, shared nodes, open ports and a few mismatched sizes.
-void buildRandom(Material& material, unsigned seed) {
+    std::vector<const VisualNode*> stack;
+    std::set<const VisualNode*> finished;
+    bool revisitChangedSomething = false;
+};
+
+// Tiny graphs of 4 x 4 nodes: one or two collectors, then two to seven mixers, displacements, normal
+// maps and checkerboards wired at random, cycles included; about half the nodes start clean.
+void buildSmallRandom(Material& material, unsigned seed) {
     std::mt19937 random(seed);
     material.clear();
-    const int types[] = {0, 1, 2, 3, 4, 6};
-    const int nodeCount = 3 + static_cast<int>(random() % 6);
-    for (int i = 0; i < nodeCount; ++i) {
-        const int type = i == 0 ? 0 : types[random() % 6];
-        const int side = random() % 8 == 0 ? 3 : 4;
+    const int types[] = {1, 2, 2, 4, 6, 6};
+    const int collectors = 1 + static_cast<int>(random() % 2);
+    const int operators = 2 + static_cast<int>(random() % 6);
+    for (int i = 0; i < collectors + operators; ++i) {
         std::string name = "n";
         name += std::to_string(i);
-        addOfType(material, type, {side, 4}, name);
+        addOfType(material, i < collectors ? 0 : types[random() % 6], {4, 4}, name);
     }
-    const int attempts = static_cast<int>(random() % 24);
+    const int attempts = static_cast<int>(random() % 16);
     for (int i = 0; i < attempts; ++i) {
-        VisualNode& from = material.getNode(random() % material.getNodeCount());
+        VisualNode& from = material.getNode(collectors + random() % operators);
         VisualNode& to = material.getNode(random() % material.getNodeCount());
-        material.connect(from, -1, to, static_cast<int>(random() % 3));
+        material.connect(from, -1, to, static_cast<int>(random() % 2));
     }
     for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
         if (random() % 2 == 0) {
@@ -227,37 +256,101 @@ void buildRandom(Material& material, unsigned seed) {
     }
 }
 
+void expectSameNodes(const Material& mine, const Material& reference) {
+    for (std::size_t i = 0; i < mine.getNodeCount(); ++i) {
+        SCOPED_TRACE(mine.getNode(i).getName());
+        const Velvor::Image& a = mine.getNode(i).getOperator().getImage();
+        const Velvor::Image& b = reference.getNode(i).getOperator().getImage();
+        EXPECT_EQ(mine.getNode(i).isDirty(), reference.getNode(i).isDirty());
+        EXPECT_EQ(0,
+                  std::memcmp(a.getPixels(), b.getPixels(), static_cast<std::size_t>(a.getPixelCount()) * 4));
+    }
+}
+
 } // namespace
 
-TEST(MaterialRenderingTest, MatchesTheByValueAlgorithmOnRandomGraphs) {
-    for (unsigned seed = 1; seed <= 300; ++seed) {
+TEST(MaterialRenderingTest, MatchesTheExactRuleUnlessARevisitWouldRegenerate) {
+    int compared = 0;
+    for (unsigned seed = 1; seed <= 400; ++seed) {
         SCOPED_TRACE(seed);
         Material material;
         Material twin;
-        buildRandom(material, seed);
-        buildRandom(twin, seed);
+        buildSmallRandom(material, seed);
+        buildSmallRandom(twin, seed);
         for (int round = 0; round < 2; ++round) {
+            ExactRender reference;
+            reference.renderAll(twin);
+            if (reference.revisitChangedSomething) {
+                break; // the shortcut's deliberate difference: the two drift apart from here
+            }
             RecordingProgress progress;
-            material.renderCollector(material.getNode(0), progress);
-            std::vector<const Cable*> cables;
-            for (std::size_t i = 0; i < twin.getCableCount(); ++i) {
-                cables.push_back(&twin.getCable(i));
+            material.renderAll(progress);
+            expectSameNodes(material, twin);
+            if (HasFailure()) {
+                return;
             }
-            Lines expected;
-            std::set<const VisualNode*> finished;
-            referenceRender(twin.getNode(0), cables, expected, finished);
-            ASSERT_EQ(progress.visits(), expected);
-            for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
-                const Velvor::Image& mine = material.getNode(i).getOperator().getImage();
-                const Velvor::Image& theirs = twin.getNode(i).getOperator().getImage();
-                ASSERT_EQ(material.getNode(i).isDirty(), twin.getNode(i).isDirty());
-                ASSERT_TRUE(mine.sameSizeAs(theirs));
-                ASSERT_EQ(0, std::memcmp(mine.getPixels(), theirs.getPixels(),
-                                         static_cast<std::size_t>(mine.getPixelCount()) * 4));
-            }
+            ++compared;
             material.getNode(material.getNodeCount() - 1).markDirty();
             twin.getNode(twin.getNodeCount() - 1).markDirty();
         }
+    }
+    // The exclusion must stay rare, or the comparison proves little.
+    EXPECT_GT(compared, 780);
+}
+
+TEST(MaterialRenderingTest, ReenteringAnOpenVisitClearsItsInputsEvenWhenAnInnerVisitFinished) {
+    // M feeds N1 and N2, which feed M's two ports. Each re-entry of M clears its slots: the second
+    // one drops the slot the outer visit had set from N2, so M cannot generate.
+    Material material;
+    material.clear();
+    VisualNode& out = addOfType(material, 0, {4, 4}, "Out");
+    VisualNode& m = addOfType(material, 2, {4, 4}, "M");
+    VisualNode& n1 = addOfType(material, 6, {4, 4}, "N1");
+    VisualNode& n2 = addOfType(material, 6, {4, 4}, "N2");
+    material.connect(m, -1, n1, 0);
+    material.connect(m, -1, n2, 0);
+    material.connect(n1, -1, m, 0);
+    material.connect(n2, -1, m, 1);
+    material.connect(m, -1, out, 0);
+    RecordingProgress progress;
+    material.renderCollector(out, progress);
+    EXPECT_EQ(progress.visits(),
+              (Lines{"> node M", "> node N2", "> node M", "> node N1", "> node M", "> node Out"}));
+    EXPECT_TRUE(m.isDirty());
+    EXPECT_FALSE(n1.isDirty());
+    // Out copies M's untouched zero image, not the sum of the two flat normal maps.
+    for (int i = 0; i < 16; ++i) {
+        ASSERT_EQ(out.getOperator().getImage().getPixels()[i], 0u);
+    }
+}
+
+TEST(MaterialRenderingTest, ARevisitAcrossAnOpenVisitClearsItAndReportsItsDirtyUpstream) {
+    // Y mixes A and B; A is fed by F, B through P by F, and F by Y. Y's visit reaches F first through
+    // A; the second way to F is a revisit that would re-enter Y: Y loses the input from A, and F
+    // counts as changed because Y is dirty, so P is regenerated on every render.
+    Material material;
+    material.clear();
+    VisualNode& out = addOfType(material, 0, {4, 4}, "Out");
+    VisualNode& y = addOfType(material, 2, {4, 4}, "Y");
+    VisualNode& f = addOfType(material, 6, {4, 4}, "F");
+    VisualNode& p = addOfType(material, 6, {4, 4}, "P");
+    VisualNode& a = addOfType(material, 6, {4, 4}, "A");
+    VisualNode& b = addOfType(material, 6, {4, 4}, "B");
+    material.connect(y, -1, f, 0);
+    material.connect(f, -1, p, 0);
+    material.connect(p, -1, b, 0);
+    material.connect(b, -1, y, 1);
+    material.connect(f, -1, a, 0);
+    material.connect(a, -1, y, 0);
+    material.connect(y, -1, out, 0);
+    const Lines visits{"> node Y", "> node F", "> node A", "> node F",
+                       "> node P", "> node B", "> node Y", "> node Out"};
+    for (int round = 0; round < 2; ++round) {
+        RecordingProgress progress;
+        material.renderCollector(out, progress);
+        EXPECT_EQ(progress.visits(), visits);
+        EXPECT_TRUE(y.isDirty());
+        EXPECT_FALSE(p.isDirty());
     }
 }
 
