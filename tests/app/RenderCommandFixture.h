@@ -10,13 +10,14 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 class RenderCommandFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              (std::string("velvor-render-") +
+              (std::string("velvor-render-") + std::to_string(::getpid()) + "-" +
                ::testing::UnitTest::GetInstance()->current_test_suite()->name() + "-" +
                ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
