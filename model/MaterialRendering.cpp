@@ -21,6 +21,10 @@ namespace {
 // keeps what a full descent could change without regenerating anything upstream: the open visits it
 // would reach lose their input slots, and it counts as changed when any node it would reach is dirty.
 // What it gives up: a finished node upstream that is still dirty is not tried again.
+//
+// A revisited node that was regenerated earlier in this pass reports itself changed, though it is
+// clean now and is not regenerated again: otherwise a second consumer that was clean before the pass
+// would keep an image made from the node's old one.
 class RenderPass {
 public:
     RenderPass(const std::vector<std::unique_ptr<Cable>>& cables, Progress& progress)
@@ -53,18 +57,20 @@ public:
 private:
     struct Visit {
         VisualNode* node;
-        bool changed;
+        bool changed;                    // regenerate the node when the visit ends
+        bool reported;                   // what the visit tells its parent
         bool open;                       // a full visit: on the stack until it leaves
         std::vector<std::size_t> inputs; // cable indices, the most recently created first
         std::size_t next = 0;            // the input being rendered
     };
 
     void enter(VisualNode& node) {
-        Visit visit{&node, node.isDirty(), false, {}, 0};
+        Visit visit{&node, node.isDirty(), false, false, {}, 0};
         if (open_.contains(&node)) {
             clearInputs(node);
         } else if (finished_.contains(&node)) {
             visit.changed = sweepUpstream(node);
+            visit.reported = regenerated_.contains(&node);
         } else {
             visit.open = true;
             open_.insert(&node);
@@ -129,11 +135,14 @@ private:
         if (visit.changed) {
             progress_.message("> node " + visit.node->getName());
             visit.node->update();
+            if (!visit.node->isDirty()) {
+                regenerated_.insert(visit.node);
+            }
         } else {
             progress_.message("> skip " + visit.node->getName());
         }
         progress_.step();
-        return visit.changed;
+        return visit.changed || visit.reported;
     }
 
     const std::vector<std::unique_ptr<Cable>>& cables_;
@@ -143,6 +152,7 @@ private:
     std::vector<Visit> visits_;
     std::unordered_set<const VisualNode*> open_;
     std::unordered_set<const VisualNode*> finished_;
+    std::unordered_set<const VisualNode*> regenerated_;
     std::vector<VisualNode*> sweepQueue_;
     std::unordered_set<const VisualNode*> swept_;
     Progress& progress_;

@@ -92,6 +92,40 @@ TEST(MaterialRenderingTest, InputsRenderNewestCableFirstAndASharedNodeIsVisitedT
     EXPECT_EQ(progress.log[1], "start 5");
 }
 
+// The board feeds the mixer directly (newest cable, rendered first) and through the normal map. After
+// an edit of the board, the normal map reached second must still be regenerated from the new board.
+TEST(MaterialRenderingTest, AConsumerReachedAfterItsSourceWasRegeneratedIsRegeneratedToo) {
+    Material material;
+    material.clear();
+    VisualNode& collector = addOfType(material, 0, {8, 8}, "Out");
+    VisualNode& mixer = addOfType(material, 2, {8, 8}, "Mix");
+    VisualNode& normals = addOfType(material, 6, {8, 8}, "Normals");
+    VisualNode& board = addOfType(material, 1, {8, 8}, "Board");
+    material.connect(board, -1, normals, 0);
+    material.connect(normals, -1, mixer, 0);
+    material.connect(board, -1, mixer, 1);
+    material.connect(mixer, -1, collector, 0);
+    RecordingProgress progress;
+    material.renderCollector(collector, progress);
+
+    dynamic_cast<Velvor::Checkboard&>(board.getOperator()).blocks = 3;
+    board.markDirty();
+    progress.log.clear();
+    material.renderCollector(collector, progress);
+    EXPECT_EQ(progress.visits(),
+              (Lines{"> node Board", "> skip Board", "> node Normals", "> node Mix", "> node Out"}));
+
+    Material fresh;
+    fresh.clear();
+    VisualNode& freshNormals = addOfType(fresh, 6, {8, 8}, "Normals");
+    VisualNode& freshBoard = addOfType(fresh, 1, {8, 8}, "Board");
+    dynamic_cast<Velvor::Checkboard&>(freshBoard.getOperator()).blocks = 3;
+    fresh.connect(freshBoard, -1, freshNormals, 0);
+    fresh.renderCollector(freshNormals, progress);
+    EXPECT_EQ(0, std::memcmp(normals.getOperator().getImage().getPixels(),
+                             freshNormals.getOperator().getImage().getPixels(), 8 * 8 * 4));
+}
+
 TEST(MaterialRenderingTest, TwoNodesFeedingEachOtherRenderOnce) {
     Material material;
     material.clear();
