@@ -212,3 +212,23 @@ TEST(NodeCatalogueTest, ParameterRecordsWriteTheirOwnFields) {
     plasma.getTypeInfo()->parameters[2].set(plasma.getOperator(), -1);
     EXPECT_EQ(plasma.getTypedOperator().colour, 0xFFFFFFFFu);
 }
+
+// The records describe the operators' own fields: each field once, under its own name.
+TEST(NodeCatalogueTest, EveryOperatorFieldHasExactlyOneRecord) {
+    for (const NodeTypeInfo& type : nodeTypes) {
+        SCOPED_TRACE(type.name);
+        const auto node = type.create("n", {}, {1, 1});
+        const std::span<const Velvor::ParameterField> fields = node->getOperator().getParameterFields();
+        ASSERT_EQ(type.parameters.size(), fields.size());
+        for (const Velvor::ParameterField& field : fields) {
+            int records = 0;
+            for (const ParameterInfo& info : type.parameters) {
+                if (info.field == &field) {
+                    ++records;
+                    EXPECT_EQ(info.xmlKey, field.name);
+                }
+            }
+            EXPECT_EQ(records, 1) << field.name;
+        }
+    }
+}
