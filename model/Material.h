@@ -12,7 +12,8 @@
 // (MaterialChange.h). Every edit a user can make is a method here that gives back what undoes it
 // exactly: removeNode and removeCable return records that restoreNode and restoreCable put back in
 // the same places; moveNode, renameNode, resizeNode and setParameter return the previous value.
-// Nodes are named across removals by their NodeId.
+// Nodes are named across removals by their NodeId. Operator fields written in place through
+// getOperator() (building a material before anyone watches it, as loading does) are not announced.
 
 #include "base/Events.h"
 #include "base/Point.h"
