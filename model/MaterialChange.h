@@ -32,7 +32,8 @@ struct MaterialChange {
 };
 
 // A view of a material: subscribe with Material::addObserver and leave with removeObserver before
-// going away.
+// going away. Observers look; they do not edit the material while being told (an edit may be half
+// done, as when a node's cables have gone and the node has not yet).
 class MaterialObserver : public Event {
 public:
     virtual void materialChanged(const MaterialChange& change) = 0;
