@@ -1,13 +1,12 @@
 #include "core/Checkboard.h"
 
-#include "core/ParameterBytes.h"
-
 #include <algorithm>
 #include <cstring>
 
 namespace Velvor {
 
-Checkboard::Checkboard(int width, int height) : Operator(OperatorType::Checkerboard, 0, width, height) {}
+Checkboard::Checkboard(int width, int height)
+    : Operator(OperatorType::Checkerboard, 0, width, height, checkboardFields) {}
 
 void Checkboard::generate(const Image* const* /*inputs*/) {
     const int width = image_.getWidth();
@@ -36,15 +35,6 @@ void Checkboard::generate(const Image* const* /*inputs*/) {
             out[c] = rowPhase != columnPhase ? opaqueBlack : opaqueWhite;
         }
     }
-}
-
-const std::uint8_t*& Checkboard::readParameters(const std::uint8_t*& cursor) {
-    blocks = readInt16(cursor);
-    return cursor;
-}
-
-void Checkboard::writeParameters(std::vector<std::uint8_t>& out) const {
-    appendInt16(out, blocks);
 }
 
 } // namespace Velvor

@@ -10,12 +10,15 @@ public:
     Checkboard(int width, int height);
 
     void generate(const Image* const* inputs) override;
-    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
-    void writeParameters(std::vector<std::uint8_t>& out) const override;
 
     // Squares along one row; below 1 counts as 1. When a row has fewer pixels than blocks, squares
     // are one pixel wide.
     std::int16_t blocks = 4;
+};
+
+// The parameter block, in byte order.
+inline constexpr ParameterField checkboardFields[] = {
+    numberField<&Checkboard::blocks>("blocks"),
 };
 
 } // namespace Velvor

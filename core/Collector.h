@@ -10,11 +10,14 @@ public:
     Collector(int width, int height);
 
     void generate(const Image* const* inputs) override;
-    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
-    void writeParameters(std::vector<std::uint8_t>& out) const override;
 
     // Texture slot this collector fills; not used when generating.
     std::int16_t index = 0;
+};
+
+// The parameter block, in byte order.
+inline constexpr ParameterField collectorFields[] = {
+    numberField<&Collector::index>("index"),
 };
 
 } // namespace Velvor

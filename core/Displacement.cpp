@@ -1,7 +1,6 @@
 #include "core/Displacement.h"
 
 #include "core/ColourSpace.h"
-#include "core/ParameterBytes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -95,7 +94,8 @@ Pixel bilinear(Pixel p00, Pixel p10, Pixel p01, Pixel p11, float fx, float fy) {
 
 } // namespace
 
-Displacement::Displacement(int width, int height) : Operator(OperatorType::Displacement, 2, width, height) {}
+Displacement::Displacement(int width, int height)
+    : Operator(OperatorType::Displacement, 2, width, height, displacementFields) {}
 
 void Displacement::generate(const Image* const* inputs) {
     // A missing or mismatched input would be read out of bounds; the image is left as it was.
@@ -144,21 +144,6 @@ void Displacement::generate(const Image* const* inputs) {
                               y.fraction);
         }
     }
-}
-
-const std::uint8_t*& Displacement::readParameters(const std::uint8_t*& cursor) {
-    amountX = readInt16(cursor);
-    amountY = readInt16(cursor);
-    amountXSource = readInt16(cursor);
-    amountYSource = readInt16(cursor);
-    return cursor;
-}
-
-void Displacement::writeParameters(std::vector<std::uint8_t>& out) const {
-    appendInt16(out, amountX);
-    appendInt16(out, amountY);
-    appendInt16(out, amountXSource);
-    appendInt16(out, amountYSource);
 }
 
 } // namespace Velvor

@@ -12,13 +12,19 @@ public:
     Displacement(int width, int height);
 
     void generate(const Image* const* inputs) override;
-    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
-    void writeParameters(std::vector<std::uint8_t>& out) const override;
 
     std::int16_t amountX = 16; // largest horizontal shift in pixels
     std::int16_t amountY = 16;
     std::int16_t amountXSource = Red; // modulator channel; other values shift by nothing
     std::int16_t amountYSource = Red;
+};
+
+// The parameter block, in byte order.
+inline constexpr ParameterField displacementFields[] = {
+    numberField<&Displacement::amountX>("amountX"),
+    numberField<&Displacement::amountY>("amountY"),
+    numberField<&Displacement::amountXSource>("amountXSource"),
+    numberField<&Displacement::amountYSource>("amountYSource"),
 };
 
 } // namespace Velvor

@@ -2,7 +2,6 @@
 
 #include "core/ColourSpace.h"
 #include "core/MixerKernels.h"
-#include "core/ParameterBytes.h"
 
 #include <algorithm>
 #include <cmath>
@@ -54,7 +53,7 @@ void saturate(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weig
 
 } // namespace
 
-Mixer::Mixer(int width, int height) : Operator(OperatorType::Mixer, 2, width, height) {}
+Mixer::Mixer(int width, int height) : Operator(OperatorType::Mixer, 2, width, height, mixerFields) {}
 
 void Mixer::generate(const Image* const* inputs) {
     const int count = image_.getPixelCount();
@@ -88,19 +87,6 @@ void Mixer::generate(const Image* const* inputs) {
         saturate(a, b, out, count, weightA, amountBAsFactor / 255.0f);
         break;
     }
-}
-
-const std::uint8_t*& Mixer::readParameters(const std::uint8_t*& cursor) {
-    amountA = readInt16(cursor);
-    amountB = readInt16(cursor);
-    type = readInt16(cursor);
-    return cursor;
-}
-
-void Mixer::writeParameters(std::vector<std::uint8_t>& out) const {
-    appendInt16(out, amountA);
-    appendInt16(out, amountB);
-    appendInt16(out, type);
 }
 
 } // namespace Velvor

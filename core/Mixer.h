@@ -12,12 +12,17 @@ public:
     Mixer(int width, int height);
 
     void generate(const Image* const* inputs) override;
-    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
-    void writeParameters(std::vector<std::uint8_t>& out) const override;
 
     std::int16_t amountA = 256; // 256 = 1.0
     std::int16_t amountB = 256;
     std::int16_t type = Add; // any other value gives an all-zero image
+};
+
+// The parameter block, in byte order.
+inline constexpr ParameterField mixerFields[] = {
+    numberField<&Mixer::amountA>("amountA"),
+    numberField<&Mixer::amountB>("amountB"),
+    numberField<&Mixer::type>("type"),
 };
 
 } // namespace Velvor

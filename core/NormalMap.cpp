@@ -1,7 +1,5 @@
 #include "core/NormalMap.h"
 
-#include "core/ParameterBytes.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -32,7 +30,8 @@ inline Pixel normalFor(Pixel left, Pixel right, Pixel previousRow, Pixel nextRow
 
 } // namespace
 
-NormalMap::NormalMap(int width, int height) : Operator(OperatorType::NormalMap, 1, width, height) {}
+NormalMap::NormalMap(int width, int height)
+    : Operator(OperatorType::NormalMap, 1, width, height, normalMapFields) {}
 
 void NormalMap::generate(const Image* const* inputs) {
     // A missing or mismatched input would be read out of bounds; the image is left as it was.
@@ -60,15 +59,6 @@ void NormalMap::generate(const Image* const* inputs) {
             out[last] = normalFor(current[last - 1], current[0], previous[last], next[last], slopePerSum);
         }
     }
-}
-
-const std::uint8_t*& NormalMap::readParameters(const std::uint8_t*& cursor) {
-    amount = readInt16(cursor);
-    return cursor;
-}
-
-void NormalMap::writeParameters(std::vector<std::uint8_t>& out) const {
-    appendInt16(out, amount);
 }
 
 } // namespace Velvor

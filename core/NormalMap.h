@@ -10,10 +10,13 @@ public:
     NormalMap(int width, int height);
 
     void generate(const Image* const* inputs) override;
-    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
-    void writeParameters(std::vector<std::uint8_t>& out) const override;
 
     std::int16_t amount = 256; // bump strength, 256 = 1.0
+};
+
+// The parameter block, in byte order.
+inline constexpr ParameterField normalMapFields[] = {
+    numberField<&NormalMap::amount>("amount"),
 };
 
 } // namespace Velvor

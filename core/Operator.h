@@ -5,16 +5,19 @@
 // - generate() receives the input images in port order (0 .. getNumInputs() - 1). Every input has the
 //   operator's own size; the caller guarantees it (operators do not check). Operators without inputs
 //   ignore the argument.
-// - Parameters are public 16-bit fields (and 32-bit colours, and Text's string) so the editor edits
-//   them in place. readParameters() and writeParameters() move the same fields, little-endian and in
-//   declaration order, to and from the packed parameter block; they are the only place the block is
-//   defined. readParameters() trusts its cursor: callers check the byte count first.
+// - Parameters are public 16-bit fields (and 32-bit colours, and Text's string). Each operator hands
+//   its constructor one list of them (ParameterField.h), in block order; readParameters() and
+//   writeParameters() move exactly those fields, little-endian, to and from the packed parameter block,
+//   and the packed reader sizes blocks from the same list. readParameters() trusts its cursor: callers
+//   check the byte count first.
 // - Every parameter value a 16-bit field can hold is safe: out-of-range values are brought into the
 //   nearest usable one when the operator runs, never by rewriting the field.
 
 #include "core/Image.h"
+#include "core/ParameterField.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace Velvor {
@@ -31,7 +34,9 @@ enum class OperatorType : std::int32_t {
 
 class Operator {
 public:
-    Operator(OperatorType typeId, int numInputs, int width, int height);
+    // `parameters` must outlive the operator (the operators pass their static declaration).
+    Operator(OperatorType typeId, int numInputs, int width, int height,
+             std::span<const ParameterField> parameters = {});
     Operator(const Operator&) = delete;
     Operator& operator=(const Operator&) = delete;
     virtual ~Operator() = default;
@@ -40,8 +45,9 @@ public:
     // keeps its previous image.
     virtual void resize(int width, int height);
     virtual void generate(const Image* const* inputs) = 0;
-    virtual const std::uint8_t*& readParameters(const std::uint8_t*& cursor);
-    virtual void writeParameters(std::vector<std::uint8_t>& out) const;
+    const std::uint8_t*& readParameters(const std::uint8_t*& cursor);
+    void writeParameters(std::vector<std::uint8_t>& out) const;
+    std::span<const ParameterField> getParameterFields() const { return parameters_; }
 
     int getTypeId() const { return static_cast<int>(typeId_); }
     OperatorType getType() const { return typeId_; }
@@ -55,6 +61,7 @@ protected:
 private:
     int numInputs_;
     OperatorType typeId_;
+    std::span<const ParameterField> parameters_;
 };
 
 } // namespace Velvor

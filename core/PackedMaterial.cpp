@@ -4,9 +4,8 @@
 #include "core/Collector.h"
 #include "core/Limits.h"
 #include "core/OperatorFactory.h"
-#include "core/ParameterBytes.h"
-#include "core/Text.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -14,8 +13,7 @@ namespace Velvor {
 
 namespace {
 
-constexpr std::size_t headerSize = 5;     // type, width, height
-constexpr std::size_t textFixedSize = 14; // x, y, fontsize, weight, font, colour
+constexpr std::size_t headerSize = 5; // type, width, height
 
 // Walks the bytes with bounds checks; every failure names the record it happened in.
 class ByteReader {
@@ -51,29 +49,25 @@ private:
     std::size_t offset_ = 0;
 };
 
-// Size of the parameter block that starts at the reader's cursor.
-std::size_t parameterBlockSize(int typeId, const ByteReader& reader, std::size_t record) {
-    switch (static_cast<OperatorType>(typeId)) {
-    case OperatorType::Collector:
-    case OperatorType::Checkerboard:
-    case OperatorType::NormalMap:
-        return 2;
-    case OperatorType::Mixer:
-        return 6;
-    case OperatorType::Subplasma:
-    case OperatorType::Displacement:
-        return 8;
-    case OperatorType::Text: {
-        reader.require(textFixedSize, record, "text parameters");
-        const std::size_t searchable = std::min(reader.remaining() - textFixedSize, Text::textCapacity);
-        const void* end = std::memchr(reader.cursor() + textFixedSize, 0, searchable);
-        if (end == nullptr) {
-            reader.fail(record, "has a text without a terminating zero within its 1024 bytes");
+// Size of the parameter block laid out by `fields` that starts at the reader's cursor.
+std::size_t parameterBlockSize(std::span<const ParameterField> fields, const ByteReader& reader,
+                               std::size_t record) {
+    std::size_t size = 0;
+    for (const ParameterField& field : fields) {
+        if (field.type != FieldType::Text) {
+            size += field.fixedSize();
+            continue;
         }
-        return static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - reader.cursor()) + 1;
+        reader.require(size, record, "parameters");
+        const std::size_t searchable = std::min(reader.remaining() - size, field.capacity);
+        const void* end = std::memchr(reader.cursor() + size, 0, searchable);
+        if (end == nullptr) {
+            reader.fail(record, "has a text without a terminating zero within its " +
+                                    std::to_string(field.capacity) + " bytes");
+        }
+        size = static_cast<std::size_t>(static_cast<const std::uint8_t*>(end) - reader.cursor()) + 1;
     }
-    }
-    reader.fail(record, "has an unknown type");
+    return size;
 }
 
 void checkBudget(std::int64_t pixelsUsed, std::int64_t pixelBudget, const ByteReader& reader,
@@ -108,9 +102,9 @@ PackedMaterial::PackedMaterial(std::span<const std::uint8_t> bytes, std::int64_t
         pixelsUsed += operatorPixels(type, width, height);
         checkBudget(pixelsUsed, pixelBudget, reader, record);
 
-        const std::size_t blockSize = parameterBlockSize(type, reader, record);
-        reader.require(blockSize, record, "parameters");
         std::unique_ptr<Operator> op = createOperator(type, width, height);
+        const std::size_t blockSize = parameterBlockSize(op->getParameterFields(), reader, record);
+        reader.require(blockSize, record, "parameters");
         const std::uint8_t* cursor = reader.cursor();
         op->readParameters(cursor);
         reader.advanceTo(cursor);

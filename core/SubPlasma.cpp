@@ -1,6 +1,5 @@
 #include "core/SubPlasma.h"
 
-#include "core/ParameterBytes.h"
 #include "core/RandomGenerator.h"
 
 #include <algorithm>
@@ -27,7 +26,7 @@ int wrapIndex(int index, int size) {
 } // namespace
 
 SubPlasma::SubPlasma(int width, int height)
-    : Operator(OperatorType::Subplasma, 0, width, height), scratch_(width, height) {}
+    : Operator(OperatorType::Subplasma, 0, width, height, subPlasmaFields), scratch_(width, height) {}
 
 void SubPlasma::resize(int width, int height) {
     Image fresh(width, height);
@@ -124,19 +123,6 @@ void SubPlasma::interpolateColumns(int step) {
             }
         }
     }
-}
-
-const std::uint8_t*& SubPlasma::readParameters(const std::uint8_t*& cursor) {
-    grid = readInt16(cursor);
-    seed = readInt16(cursor);
-    colour = readUint32(cursor);
-    return cursor;
-}
-
-void SubPlasma::writeParameters(std::vector<std::uint8_t>& out) const {
-    appendInt16(out, grid);
-    appendInt16(out, seed);
-    appendUint32(out, colour);
 }
 
 } // namespace Velvor

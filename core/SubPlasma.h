@@ -12,8 +12,6 @@ public:
 
     void resize(int width, int height) override;
     void generate(const Image* const* inputs) override;
-    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
-    void writeParameters(std::vector<std::uint8_t>& out) const override;
 
     // The lattice spacing in pixels for the current width and grid (at least 1).
     int latticeStep() const;
@@ -38,5 +36,12 @@ inline float cubic(float y0, float y1, float y2, float y3, float t) {
     const float r = y2 - y0;
     return p * t * t * t + q * t * t + r * t + y1;
 }
+
+// The parameter block, in byte order.
+inline constexpr ParameterField subPlasmaFields[] = {
+    numberField<&SubPlasma::grid>("grid"),
+    numberField<&SubPlasma::seed>("seed"),
+    numberField<&SubPlasma::colour>("colour"),
+};
 
 } // namespace Velvor

@@ -1,6 +1,5 @@
 #include "core/Text.h"
 
-#include "core/ParameterBytes.h"
 #include "core/TextRasteriser.h"
 
 #include <algorithm>
@@ -35,7 +34,8 @@ void buildPalette(Pixel colour, Pixel (&palette)[256]) {
 } // namespace
 
 Text::Text(int width, int height)
-    : Operator(OperatorType::Text, 0, width, height), rasteriser_(std::make_unique<Rasteriser>()) {
+    : Operator(OperatorType::Text, 0, width, height, textFields),
+      rasteriser_(std::make_unique<Rasteriser>()) {
     setText("Pwnage!");
 }
 
@@ -102,37 +102,6 @@ void Text::generate(const Image* const* /*inputs*/) {
             out[j] = palette[source[j]];
         }
     }
-}
-
-const std::uint8_t*& Text::readParameters(const std::uint8_t*& cursor) {
-    x = readInt16(cursor);
-    y = readInt16(cursor);
-    fontsize = readInt16(cursor);
-    weight = readInt16(cursor);
-    font = readInt16(cursor);
-    colour = readUint32(cursor);
-    std::size_t length = 0;
-    while (*cursor != 0) {
-        if (length < textCapacity - 1) {
-            text[length++] = static_cast<char>(*cursor);
-        }
-        ++cursor;
-    }
-    ++cursor;
-    std::fill(text.begin() + static_cast<std::ptrdiff_t>(length), text.end(), '\0');
-    return cursor;
-}
-
-void Text::writeParameters(std::vector<std::uint8_t>& out) const {
-    appendInt16(out, x);
-    appendInt16(out, y);
-    appendInt16(out, fontsize);
-    appendInt16(out, weight);
-    appendInt16(out, font);
-    appendUint32(out, colour);
-    const std::string_view line = getText();
-    out.insert(out.end(), line.begin(), line.end());
-    out.push_back(0);
 }
 
 } // namespace Velvor

@@ -20,10 +20,6 @@ public:
     ~Text() override;
 
     void generate(const Image* const* inputs) override;
-    // 14 bytes of fields, then the text up to and including its zero, which the caller has checked is
-    // there. Characters beyond textCapacity - 1 are skipped, not stored.
-    const std::uint8_t*& readParameters(const std::uint8_t*& cursor) override;
-    void writeParameters(std::vector<std::uint8_t>& out) const override;
 
     // Size of the text box (x = width, y = height) measured by the last generate(); 0 x 0 before.
     Point getExtent() const { return extent_; }
@@ -48,6 +44,18 @@ private:
     struct Rasteriser;
     std::unique_ptr<Rasteriser> rasteriser_;
     Point extent_;
+};
+
+// The parameter block, in byte order: 14 bytes of numbers, then the text and its zero. Characters
+// beyond textCapacity - 1 are read past, not stored.
+inline constexpr ParameterField textFields[] = {
+    numberField<&Text::x>("x"),
+    numberField<&Text::y>("y"),
+    numberField<&Text::fontsize>("fontsize"),
+    numberField<&Text::weight>("weight"),
+    numberField<&Text::font>("font"),
+    numberField<&Text::colour>("colour"),
+    textField<Text>("text"),
 };
 
 } // namespace Velvor

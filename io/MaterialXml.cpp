@@ -123,12 +123,11 @@ private:
         }
         VisualNode* node = nullptr;
         try {
-            node = &material_.addNode(name, *type, size);
+            node = &material_.addNode(name, *type, size, position);
         } catch (const Exception&) {
             return skip(sizeProblem);
         }
         pixelsUsed_ += pixelsOf(*type, size);
-        node->setPosition(position);
         node->readXml(in);
         loadedNodes_[id] = node;
         return true;
@@ -179,6 +178,25 @@ LoadOutcome reject(Prompt& prompt) {
     return LoadOutcome::Rejected;
 }
 
+LoadOutcome readDocument(Material& material, const std::string& text, Prompt& prompt) {
+    // The parser reads a zero-terminated string and would silently stop at an embedded zero.
+    if (text.find('\0') != std::string::npos) {
+        return reject(prompt);
+    }
+    const XmlShape shape = measureXml(text);
+    if (shape.ambiguous || shape.depth > maxDepth || shape.attributes > maxAttributes ||
+        shape.items > maxItems) {
+        return reject(prompt);
+    }
+    TiXmlDocument document;
+    document.Parse(text.c_str());
+    const TiXmlElement* root = document.RootElement();
+    if (document.Error() || root == nullptr || std::string(root->Value()) != "velvorMaterial") {
+        return reject(prompt);
+    }
+    return Loader(material, prompt).run(*root);
+}
+
 } // namespace
 
 std::string materialToXml(const Material& material) {
@@ -217,36 +235,25 @@ void saveXml(const Material& material, const std::string& path) {
 }
 
 LoadOutcome loadXml(Material& material, const std::string& path, Prompt& prompt) {
-    material.clear();
     std::string text;
     try {
         text = readFile(path);
     } catch (const Exception&) {
+        Material nothing{Material::Empty{}};
+        material.takeContentOf(nothing);
         return reject(prompt);
     }
     return loadXmlText(material, text, prompt);
 }
 
 LoadOutcome loadXmlText(Material& material, const std::string& fileText, Prompt& prompt) {
-    material.clear();
     // Editors on some systems start UTF-8 files with a byte order mark; it is not part of the document.
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     const std::string text =
         fileText.starts_with(byteOrderMark) ? fileText.substr(byteOrderMark.size()) : fileText;
-    // The parser reads a zero-terminated string and would silently stop at an embedded zero.
-    if (text.find('\0') != std::string::npos) {
-        return reject(prompt);
-    }
-    const XmlShape shape = measureXml(text);
-    if (shape.ambiguous || shape.depth > maxDepth || shape.attributes > maxAttributes ||
-        shape.items > maxItems) {
-        return reject(prompt);
-    }
-    TiXmlDocument document;
-    document.Parse(text.c_str());
-    const TiXmlElement* root = document.RootElement();
-    if (document.Error() || root == nullptr || std::string(root->Value()) != "velvorMaterial") {
-        return reject(prompt);
-    }
-    return Loader(material, prompt).run(*root);
+    // Built aside and handed over whole, so that views hear of one replacement, not of every node.
+    Material loaded{Material::Empty{}};
+    const LoadOutcome outcome = readDocument(loaded, text, prompt);
+    material.takeContentOf(loaded);
+    return outcome;
 }

@@ -28,14 +28,16 @@ std::string materialToXml(const Material& material);
 // Exception "Could not write file <path> (<reason>)" on failure.
 void saveXml(const Material& material, const std::string& path);
 
-// Replaces the material by the document's content; no default collectors are created. Problems are asked
-// about through the prompt, captioned "Ai!": "Specified file is apparently not a velvor material!"
-// (inform) for a document that cannot be read or parsed, is too deep or too large to parse safely
-// (XmlShape.h), or has another root; Yes/No for a node of unknown type, a node beyond maxLoadedNodes, a
-// node whose size cannot be allocated (negative, or taking the material past Velvor::maxMaterialPixels), a
-// cable from or to a node that was not loaded, and a cable to a port its target does not have. Sizes and
-// values are otherwise taken as they are; a cable between nodes of different sizes is kept. Yes skips that
-// node or cable, No stops loading at once. Loading renders nothing.
+// Replaces the material by the document's content; no default collectors are created. The content is read
+// aside and handed to the material at the end in one step, so its observers hear one Replaced (a caller that
+// wants the old content's memory back during the load clears the material first). Problems are asked about
+// through the prompt, captioned "Ai!": "Specified file is apparently not a velvor material!" (inform) for a
+// document that cannot be read or parsed, is too deep or too large to parse safely (XmlShape.h), or has
+// another root; Yes/No for a node of unknown type, a node beyond maxLoadedNodes, a node whose size cannot be
+// allocated (negative, or taking the material past Velvor::maxMaterialPixels), a cable from or to a node that
+// was not loaded, and a cable to a port its target does not have. Sizes and values are otherwise taken as
+// they are; a cable between nodes of different sizes is kept. Yes skips that node or cable, No stops loading
+// at once. Loading renders nothing.
 LoadOutcome loadXml(Material& material, const std::string& path, Prompt& prompt);
 // loadXml for a document already in memory; a leading UTF-8 byte order mark is skipped.
 LoadOutcome loadXmlText(Material& material, const std::string& text, Prompt& prompt);

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "base/Point.h"
 #include "model/Attributes.h"
-
-#include <array>
-#include <cstddef>
 
 class VisualNode;
 
@@ -12,19 +8,12 @@ class VisualNode;
 // at its nodes without owning them.
 class Cable {
 public:
-    static constexpr std::size_t curvePointCount = 110;
-    using Curve = std::array<Point, curvePointCount>;
-
     Cable(VisualNode& from, VisualNode& to, int toPort) : from_(&from), to_(&to), toPort_(toPort) {}
 
     VisualNode& getFrom() const { return *from_; }
     VisualNode& getTo() const { return *to_; }
     int getToPort() const { return toPort_; }
     bool involves(const VisualNode& node) const { return &node == from_ || &node == to_; }
-
-    // The polyline as drawn, in canvas coordinates; only the canvas fills and reads it.
-    Curve& getCurve() { return curve_; }
-    const Curve& getCurve() const { return curve_; }
 
     // "fromNode", "toNode", "toPort"; the ids are those the nodes were written with.
     void writeXml(AttributeList& out, int fromId, int toId) const;
@@ -33,5 +22,4 @@ private:
     VisualNode* from_;
     VisualNode* to_;
     int toPort_;
-    Curve curve_{};
 };

@@ -25,8 +25,16 @@ Material::Material() {
     createDefaultCollectors();
 }
 
+Material::Material(Empty) {}
+
 Material::~Material() {
-    clear();
+    cables_.clear();
+    nodes_.clear();
+}
+
+void Material::announce(MaterialChange::Kind kind, NodeId node, std::size_t index) {
+    MaterialChange change{kind, node, index};
+    notifyObservers(&change);
 }
 
 std::optional<std::size_t> Material::findNodeIndex(const VisualNode* node) const {
@@ -38,8 +46,38 @@ std::optional<std::size_t> Material::findNodeIndex(const VisualNode* node) const
     return static_cast<std::size_t>(it - nodes_.begin());
 }
 
-VisualNode& Material::addNode(std::string name, const NodeTypeInfo& type, Point size) {
-    nodes_.push_back(type.create(std::move(name), spawnPosition, size));
+VisualNode* Material::findNode(NodeId id) {
+    const auto it =
+        std::find_if(nodes_.begin(), nodes_.end(), [id](const auto& n) { return n->getId() == id; });
+    return it != nodes_.end() ? it->get() : nullptr;
+}
+
+const VisualNode* Material::findNode(NodeId id) const {
+    return const_cast<Material*>(this)->findNode(id);
+}
+
+VisualNode& Material::nodeWithId(NodeId id) {
+    VisualNode* node = findNode(id);
+    if (node == nullptr) {
+        throw Exception("Could not edit node, node not found in material!");
+    }
+    return *node;
+}
+
+const Cable* Material::findCable(NodeId to, int port) const {
+    const auto it = std::find_if(cables_.begin(), cables_.end(), [&](const auto& c) {
+        return c->getTo().getId() == to && c->getToPort() == port;
+    });
+    return it != cables_.end() ? it->get() : nullptr;
+}
+
+void Material::append(std::unique_ptr<VisualNode> node) {
+    nodes_.push_back(std::move(node));
+    announce(MaterialChange::Kind::NodeAdded, nodes_.back()->getId(), nodes_.size() - 1);
+}
+
+VisualNode& Material::addNode(std::string name, const NodeTypeInfo& type, Point size, Point position) {
+    append(type.create(std::move(name), position, size));
     return *nodes_.back();
 }
 
@@ -99,6 +137,7 @@ Cable* Material::connect(VisualNode& a, int portA, VisualNode& b, int portB) {
         return nullptr;
     }
     cables_.push_back(std::make_unique<Cable>(from, to, port));
+    announce(MaterialChange::Kind::CableAdded, to.getId(), cables_.size() - 1);
     return cables_.back().get();
 }
 
@@ -110,40 +149,165 @@ bool Material::isPortConnected(const VisualNode& node, int port) const {
                        [&](const auto& c) { return &c->getTo() == &node && c->getToPort() == port; });
 }
 
-void Material::removeCable(const Cable* cable) {
+RemovedCable Material::removeCable(const Cable* cable) {
     const auto it =
         std::find_if(cables_.begin(), cables_.end(), [cable](const auto& c) { return c.get() == cable; });
     if (it == cables_.end()) {
         throw Exception("Could not delete cable, cable not found in material!");
     }
+    const RemovedCable removed{cable->getFrom().getId(), cable->getTo().getId(), cable->getToPort(),
+                               static_cast<std::size_t>(it - cables_.begin())};
     // The target must not keep pointing at an image that may go away with the source node.
     (*it)->getTo().setInput((*it)->getToPort(), nullptr);
     cables_.erase(it);
+    announce(MaterialChange::Kind::CableRemoved, removed.to, removed.index);
+    return removed;
 }
 
-void Material::removeNode(const VisualNode* node) {
+bool Material::canRestore(const RemovedCable& cable, std::size_t cableCount,
+                          const VisualNode* returning) const {
+    const auto resolve = [&](NodeId id) -> const VisualNode* {
+        return returning != nullptr && returning->getId() == id ? returning : findNode(id);
+    };
+    const VisualNode* from = resolve(cable.from);
+    const VisualNode* to = resolve(cable.to);
+    return from != nullptr && to != nullptr && from != to && from->hasOutput() && cable.toPort >= 0 &&
+           cable.toPort < to->getInputCount() && cable.index <= cableCount &&
+           findCable(cable.to, cable.toPort) == nullptr;
+}
+
+Cable& Material::insertCable(const RemovedCable& cable) {
+    VisualNode& from = *findNode(cable.from);
+    VisualNode& to = *findNode(cable.to);
+    const auto place = cables_.begin() + static_cast<std::ptrdiff_t>(cable.index);
+    Cable& inserted = **cables_.insert(place, std::make_unique<Cable>(from, to, cable.toPort));
+    announce(MaterialChange::Kind::CableAdded, cable.to, cable.index);
+    return inserted;
+}
+
+Cable& Material::restoreCable(const RemovedCable& removed) {
+    if (!canRestore(removed, cables_.size(), nullptr)) {
+        throw Exception("Could not restore cable, its nodes, port or place are not in the material!");
+    }
+    return insertCable(removed);
+}
+
+RemovedNode Material::removeNode(const VisualNode* node) {
     const std::optional<std::size_t> index = findNodeIndex(node);
     if (!index) {
         throw Exception("Could not delete node, node not found in material!");
     }
+    RemovedNode removed{nullptr, *index, {}};
     for (std::size_t i = cables_.size(); i-- > 0;) {
         if (cables_[i]->involves(*node)) {
-            removeCable(cables_[i].get());
+            removed.cables.push_back(removeCable(cables_[i].get()));
         }
     }
-    nodes_.erase(nodes_.begin() + static_cast<std::ptrdiff_t>(*index));
+    std::reverse(removed.cables.begin(), removed.cables.end());
+    const auto place = nodes_.begin() + static_cast<std::ptrdiff_t>(*index);
+    removed.node = std::move(*place);
+    nodes_.erase(place);
+    announce(MaterialChange::Kind::NodeRemoved, removed.node->getId(), *index);
+    return removed;
+}
+
+VisualNode& Material::restoreNode(RemovedNode&& removed) {
+    const VisualNode* node = removed.node.get();
+    bool possible = node != nullptr && findNode(node->getId()) == nullptr && removed.index <= nodes_.size();
+    // The cables go back in ascending order, each into a list one longer than the one before; two of
+    // them must not share a port either.
+    std::size_t cableCount = cables_.size();
+    for (std::size_t i = 0; possible && i < removed.cables.size(); ++i) {
+        const RemovedCable& cable = removed.cables[i];
+        possible = canRestore(cable, cableCount++, node);
+        for (std::size_t j = 0; possible && j < i; ++j) {
+            possible = removed.cables[j].to != cable.to || removed.cables[j].toPort != cable.toPort;
+        }
+    }
+    if (!possible) {
+        throw Exception("Could not restore node, its place or its cables are not in the material!");
+    }
+    const auto place = nodes_.begin() + static_cast<std::ptrdiff_t>(removed.index);
+    VisualNode& restored = **nodes_.insert(place, std::move(removed.node));
+    announce(MaterialChange::Kind::NodeAdded, restored.getId(), removed.index);
+    for (const RemovedCable& cable : removed.cables) {
+        insertCable(cable);
+    }
+    removed.cables.clear();
+    return restored;
+}
+
+Point Material::moveNode(NodeId id, Point position) {
+    VisualNode& node = nodeWithId(id);
+    const Point previous = node.getPosition();
+    node.setPosition(position);
+    announce(MaterialChange::Kind::NodeMoved, id);
+    return previous;
+}
+
+std::string Material::renameNode(NodeId id, std::string name) {
+    VisualNode& node = nodeWithId(id);
+    std::string previous = node.getName();
+    node.setName(std::move(name));
+    announce(MaterialChange::Kind::NodeRenamed, id);
+    return previous;
+}
+
+Point Material::resizeNode(NodeId id, Point size) {
+    VisualNode& node = nodeWithId(id);
+    const Point previous = node.getSize();
+    node.resize(size);
+    announce(MaterialChange::Kind::NodeResized, id);
+    return previous;
+}
+
+ParameterValue Material::setParameter(NodeId id, std::size_t parameter, const ParameterValue& value) {
+    VisualNode& node = nodeWithId(id);
+    const NodeTypeInfo* type = node.getTypeInfo();
+    if (type == nullptr || parameter >= type->parameters.size()) {
+        throw Exception("Could not change parameter, node has no such parameter!");
+    }
+    const ParameterInfo& info = type->parameters[parameter];
+    const bool isText = info.kind == ParameterKind::Text;
+    if (std::holds_alternative<std::string>(value) != isText) {
+        throw Exception("Could not change parameter, the value is not of its kind!");
+    }
+    Velvor::Operator& op = node.getOperator();
+    ParameterValue previous;
+    if (isText) {
+        previous = std::string(info.getText(op));
+        info.setText(op, std::get<std::string>(value));
+    } else {
+        previous = info.get(op);
+        info.set(op, std::get<std::int32_t>(value));
+    }
+    node.markDirty();
+    announce(MaterialChange::Kind::ParameterChanged, id, parameter);
+    return previous;
 }
 
 void Material::clear() {
     cables_.clear();
     nodes_.clear();
+    announce(MaterialChange::Kind::Cleared);
+}
+
+void Material::takeContentOf(Material& source) {
+    if (&source == this) {
+        return;
+    }
+    nodes_.swap(source.nodes_);
+    cables_.swap(source.cables_);
+    source.clear();
+    announce(MaterialChange::Kind::Replaced);
 }
 
 void Material::createDefaultCollectors() {
     for (const DefaultCollector& entry : defaultCollectors) {
-        VisualNode& node = addNode(entry.name, nodeTypes[0], defaultCollectorSize);
-        node.setPosition(entry.position);
-        dynamic_cast<Velvor::Collector&>(node.getOperator()).index = entry.slot;
+        std::unique_ptr<VisualNode> node =
+            nodeTypes[0].create(entry.name, entry.position, defaultCollectorSize);
+        dynamic_cast<Velvor::Collector&>(node->getOperator()).index = entry.slot;
+        append(std::move(node));
     }
 }
 

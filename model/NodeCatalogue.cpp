@@ -1,83 +1,61 @@
 #include "model/NodeType.h"
 #include "model/OperatorNodes.h"
 
+#include <stdexcept>
 #include <utility>
 
 namespace {
 
-template <class Member> struct FieldOf;
-template <class Owner_, class Value_> struct FieldOf<Value_ Owner_::*> {
-    using Owner = Owner_;
-    using Value = Value_;
-};
+using Velvor::FieldType;
+using Velvor::ParameterField;
 
-// Accessors for a public parameter field, one instantiation per field. The cast checks that the
-// operator really is of the field's class.
-template <auto field> std::int32_t getField(const Velvor::Operator& op) {
-    using Owner = typename FieldOf<decltype(field)>::Owner;
-    return static_cast<std::int32_t>(dynamic_cast<const Owner&>(op).*field);
-}
-
-template <auto field> void setField(Velvor::Operator& op, std::int32_t value) {
-    using Field = FieldOf<decltype(field)>;
-    dynamic_cast<typename Field::Owner&>(op).*field = static_cast<typename Field::Value>(value);
-}
-
-constexpr ParameterInfo describe(std::string_view label, std::string_view key, ParameterKind kind,
-                                 std::int32_t defaultValue) {
+// A record bound to the operator field of that name; the field's name is the file's key. A record
+// whose kind does not suit its field does not compile.
+constexpr ParameterInfo describe(const ParameterField& field, std::string_view label, ParameterKind kind,
+                                 FieldType fieldType, std::int32_t defaultValue) {
+    if (field.type != fieldType) {
+        throw std::invalid_argument("the record's kind does not suit its field");
+    }
     ParameterInfo info;
     info.label = label;
-    info.xmlKey = key;
+    info.xmlKey = field.name;
     info.kind = kind;
     info.defaultValue = defaultValue;
+    info.field = &field;
     return info;
 }
 
-template <auto field>
-constexpr ParameterInfo intParameter(std::string_view label, std::string_view key, std::int16_t defaultValue,
-                                     std::int16_t minimum, std::int16_t maximum) {
-    ParameterInfo info = describe(label, key, ParameterKind::Int, defaultValue);
+constexpr ParameterInfo intParameter(const ParameterField& field, std::string_view label,
+                                     std::int16_t defaultValue, std::int16_t minimum, std::int16_t maximum) {
+    ParameterInfo info = describe(field, label, ParameterKind::Int, FieldType::Int16, defaultValue);
     info.minimum = minimum;
     info.maximum = maximum;
-    info.get = &getField<field>;
-    info.set = &setField<field>;
     return info;
 }
 
-template <auto field>
-constexpr ParameterInfo enumParameter(std::string_view label, std::string_view key, ParameterKind kind,
+constexpr ParameterInfo enumParameter(const ParameterField& field, std::string_view label, ParameterKind kind,
                                       std::int16_t defaultValue, std::span<const EnumOption> options) {
-    ParameterInfo info = describe(label, key, kind, defaultValue);
+    ParameterInfo info = describe(field, label, kind, FieldType::Int16, defaultValue);
     info.options = options;
-    info.get = &getField<field>;
-    info.set = &setField<field>;
     return info;
 }
 
-template <auto field>
-constexpr ParameterInfo colourParameter(std::string_view label, std::string_view key,
+constexpr ParameterInfo colourParameter(const ParameterField& field, std::string_view label,
                                         Velvor::Pixel defaultValue) {
-    ParameterInfo info = describe(label, key, ParameterKind::Colour, static_cast<std::int32_t>(defaultValue));
-    info.get = &getField<field>;
-    info.set = &setField<field>;
-    return info;
+    return describe(field, label, ParameterKind::Colour, FieldType::Word32,
+                    static_cast<std::int32_t>(defaultValue));
 }
 
-std::string_view textOf(const Velvor::Operator& op) {
-    return dynamic_cast<const Velvor::Text&>(op).getText();
-}
-
-void assignText(Velvor::Operator& op, std::string_view text) {
-    dynamic_cast<Velvor::Text&>(op).setText(text);
-}
-
-constexpr ParameterInfo textParameter(std::string_view label, std::string_view key,
+constexpr ParameterInfo textParameter(const ParameterField& field, std::string_view label,
                                       std::string_view defaultText) {
-    ParameterInfo info = describe(label, key, ParameterKind::Text, 0);
+    ParameterInfo info = describe(field, label, ParameterKind::Text, FieldType::Text, 0);
     info.defaultText = defaultText;
-    info.getText = &textOf;
-    info.setText = &assignText;
     return info;
+}
+
+// The field of that name in an operator's declaration.
+template <const auto& fields> constexpr const ParameterField& field(std::string_view name) {
+    return Velvor::fieldNamed(fields, name);
 }
 
 template <class Node> std::unique_ptr<VisualNode> createNode(std::string name, Point position, Point size) {
@@ -90,44 +68,44 @@ constexpr std::string_view mixerNames[] = {"Source A", "Source B"};
 // The slot index has no editor: the default collectors set it, the file carries it.
 constexpr ParameterInfo collectorParameters[] = {
     [] {
-        ParameterInfo info = intParameter<&Velvor::Collector::index>("Slot index", "index", 0, 0, 4);
+        ParameterInfo info = intParameter(field<Velvor::collectorFields>("index"), "Slot index", 0, 0, 4);
         info.inPanel = false;
         return info;
     }(),
 };
 
 constexpr ParameterInfo checkerboardParameters[] = {
-    intParameter<&Velvor::Checkboard::blocks>("Number of blocks", "blocks", 4, 1, 64),
+    intParameter(field<Velvor::checkboardFields>("blocks"), "Number of blocks", 4, 1, 64),
 };
 
 constexpr EnumOption blendings[] = {{0, "Add"}, {1, "Multiply"}, {2, "Hue"}, {3, "Saturation"}};
 
 constexpr ParameterInfo mixerParameters[] = {
-    intParameter<&Velvor::Mixer::amountA>("Amount A", "amountA", 256, 0, 512),
-    intParameter<&Velvor::Mixer::amountB>("Amount B", "amountB", 256, 0, 512),
-    enumParameter<&Velvor::Mixer::type>("Blending", "type", ParameterKind::EnumRadio, 0, blendings),
+    intParameter(field<Velvor::mixerFields>("amountA"), "Amount A", 256, 0, 512),
+    intParameter(field<Velvor::mixerFields>("amountB"), "Amount B", 256, 0, 512),
+    enumParameter(field<Velvor::mixerFields>("type"), "Blending", ParameterKind::EnumRadio, 0, blendings),
 };
 
 constexpr ParameterInfo subplasmaParameters[] = {
-    intParameter<&Velvor::SubPlasma::grid>("Grid", "grid", 4, 0, 14),
-    intParameter<&Velvor::SubPlasma::seed>("Random Seed", "seed", 0, 0, 512),
-    colourParameter<&Velvor::SubPlasma::colour>("Colour", "colour", 0xFFFFFFFFu),
+    intParameter(field<Velvor::subPlasmaFields>("grid"), "Grid", 4, 0, 14),
+    intParameter(field<Velvor::subPlasmaFields>("seed"), "Random Seed", 0, 0, 512),
+    colourParameter(field<Velvor::subPlasmaFields>("colour"), "Colour", 0xFFFFFFFFu),
 };
 
 constexpr EnumOption channels[] = {{0, "Red"}, {1, "Green"},      {2, "Blue"},
                                    {3, "Hue"}, {4, "Saturation"}, {5, "Brightness"}};
 
 constexpr ParameterInfo displacementParameters[] = {
-    intParameter<&Velvor::Displacement::amountX>("Amount X", "amountX", 16, 0, 255),
-    intParameter<&Velvor::Displacement::amountY>("Amount Y", "amountY", 16, 0, 255),
-    enumParameter<&Velvor::Displacement::amountXSource>("Amount X Source", "amountXSource",
-                                                        ParameterKind::EnumList, 0, channels),
-    enumParameter<&Velvor::Displacement::amountYSource>("Amount Y Source", "amountYSource",
-                                                        ParameterKind::EnumList, 0, channels),
+    intParameter(field<Velvor::displacementFields>("amountX"), "Amount X", 16, 0, 255),
+    intParameter(field<Velvor::displacementFields>("amountY"), "Amount Y", 16, 0, 255),
+    enumParameter(field<Velvor::displacementFields>("amountXSource"), "Amount X Source",
+                  ParameterKind::EnumList, 0, channels),
+    enumParameter(field<Velvor::displacementFields>("amountYSource"), "Amount Y Source",
+                  ParameterKind::EnumList, 0, channels),
 };
 
 constexpr ParameterInfo normalMapParameters[] = {
-    intParameter<&Velvor::NormalMap::amount>("Bump Amount", "amount", 256, 1, 8192),
+    intParameter(field<Velvor::normalMapFields>("amount"), "Bump Amount", 256, 1, 8192),
 };
 
 constexpr EnumOption weights[] = {{100, "Thin"},   {300, "Light"}, {400, "Normal"},
@@ -137,13 +115,13 @@ constexpr EnumOption faces[] = {
     {0, "Arial"}, {1, "Courier New"}, {2, "Tahoma"}, {3, "Verdana"}, {4, "Wingdings"}};
 
 constexpr ParameterInfo textParameters[] = {
-    intParameter<&Velvor::Text::x>("X", "x", 2048, 0, 4096),
-    intParameter<&Velvor::Text::y>("Y", "y", 2048, 0, 4096),
-    intParameter<&Velvor::Text::fontsize>("Size", "fontsize", 256, 0, 16384),
-    enumParameter<&Velvor::Text::weight>("Weight", "weight", ParameterKind::EnumList, 400, weights),
-    colourParameter<&Velvor::Text::colour>("Colour", "colour", 0x00FFFFFFu),
-    enumParameter<&Velvor::Text::font>("Font", "font", ParameterKind::EnumList, 0, faces),
-    textParameter("Text", "text", "Pwnage!"),
+    intParameter(field<Velvor::textFields>("x"), "X", 2048, 0, 4096),
+    intParameter(field<Velvor::textFields>("y"), "Y", 2048, 0, 4096),
+    intParameter(field<Velvor::textFields>("fontsize"), "Size", 256, 0, 16384),
+    enumParameter(field<Velvor::textFields>("weight"), "Weight", ParameterKind::EnumList, 400, weights),
+    colourParameter(field<Velvor::textFields>("colour"), "Colour", 0x00FFFFFFu),
+    enumParameter(field<Velvor::textFields>("font"), "Font", ParameterKind::EnumList, 0, faces),
+    textParameter(field<Velvor::textFields>("text"), "Text", "Pwnage!"),
 };
 
 } // namespace

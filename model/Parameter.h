@@ -1,10 +1,11 @@
 #pragma once
 
-// One editable parameter of a node type. The catalogue (NodeType.h) lists these records per type;
-// the material file, the packed export and the parameter panel are all derived from them, so a
-// parameter is declared exactly once.
+// One editable parameter of a node type: how the editor shows one field of the operator's parameter
+// block. The catalogue (NodeType.h) lists these records per type; the material file and the parameter
+// panel are derived from them, the packed block from the operator's own field list.
 
 #include "core/Operator.h"
+#include "core/ParameterField.h"
 
 #include <cstdint>
 #include <span>
@@ -36,14 +37,17 @@ struct ParameterInfo {
     // False for a value that lives in the file but has no editor in the panel.
     bool inPanel = true;
 
-    // Where the value lives in the operator of the record's node type. Numeric kinds use get/set:
-    // set truncates to the field's width (16 bits, or the 32 colour bits). The Text kind uses
-    // getText/setText; setText cuts what does not fit. Passing an operator of another type raises
-    // std::bad_cast.
-    std::int32_t (*get)(const Velvor::Operator&) = nullptr;
-    void (*set)(Velvor::Operator&, std::int32_t) = nullptr;
-    std::string_view (*getText)(const Velvor::Operator&) = nullptr;
-    void (*setText)(Velvor::Operator&, std::string_view) = nullptr;
+    // The operator field the value lives in (the operator's own declaration, core/ParameterField.h);
+    // xmlKey is its name.
+    const Velvor::ParameterField* field = nullptr;
+
+    // Numeric kinds: the field's value (16-bit values sign-extended, a colour's bits); set truncates
+    // to the field's width. The Text kind: setText cuts what does not fit. Passing an operator of
+    // another type raises std::bad_cast.
+    std::int32_t get(const Velvor::Operator& op) const { return field->get(op); }
+    void set(Velvor::Operator& op, std::int32_t value) const { field->set(op, value); }
+    std::string_view getText(const Velvor::Operator& op) const { return field->getText(op); }
+    void setText(Velvor::Operator& op, std::string_view text) const { field->setText(op, text); }
 
     bool isSixteenBit() const {
         return kind == ParameterKind::Int || kind == ParameterKind::EnumRadio ||

@@ -4,10 +4,20 @@
 #include "base/TextFormat.h"
 #include "core/ParameterBytes.h"
 
+#include <atomic>
 #include <utility>
 
+namespace {
+
+NodeId newNodeId() {
+    static std::atomic<std::uint64_t> lastId{0};
+    return NodeId{++lastId};
+}
+
+} // namespace
+
 VisualNode::VisualNode(std::string name, Point position, std::unique_ptr<Velvor::Operator> op)
-    : operator_(std::move(op)), name_(std::move(name)),
+    : id_(newNodeId()), operator_(std::move(op)), name_(std::move(name)),
       inputs_(static_cast<std::size_t>(operator_->getNumInputs()), nullptr), position_(position),
       type_(findNodeType(operator_->getTypeId())) {}
 

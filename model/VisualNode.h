@@ -4,6 +4,8 @@
 // whether its image is out of date, and holds the input images rendering hands to the operator.
 // Positions are canvas pixels; a size is the operator's image size (x = width, y = height).
 // Ports: inputs are 0 .. getInputCount() - 1; the output is port -1 wherever a port is expected.
+// Name, position and size change only through the Material that holds the node, which announces
+// each change (Material.h).
 
 #include "base/Point.h"
 #include "core/Operator.h"
@@ -13,7 +15,12 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
+
+// Unique among all nodes made by this process and kept for the node's lifetime, so that a node taken
+// out of a material and put back is still the same node to whoever recorded its id.
+enum class NodeId : std::uint64_t {};
 
 class VisualNode {
 public:
@@ -32,11 +39,6 @@ public:
     bool hasOutput() const;
     // True when `port` is an input port and the source's size equals this node's size.
     bool acceptsInput(int port, Point sourceSize) const;
-    // Replaces the image by a zero-filled one of the new size and marks the node dirty. Raises
-    // Exception (and changes nothing) when the image cannot be allocated. Cables that no longer fit are
-    // the caller's to remove.
-    void resize(Point size);
-
     // Points input `port` at the source's image, or empties it for a null source. Raises Exception for
     // a port that is not an input port.
     void setInput(int port, const VisualNode* source);
@@ -50,11 +52,9 @@ public:
     std::string getTypeName() const;
     Velvor::Operator& getOperator() { return *operator_; }
     const Velvor::Operator& getOperator() const { return *operator_; }
-    // A reference, so that renaming edits it in place.
-    std::string& getName() { return name_; }
+    NodeId getId() const { return id_; }
     const std::string& getName() const { return name_; }
     Point getPosition() const { return position_; }
-    void setPosition(Point position) { position_ = position; }
     Point getSize() const;
     int getTypeId() const { return operator_->getTypeId(); }
     int getInputCount() const { return operator_->getNumInputs(); }
@@ -76,6 +76,15 @@ protected:
     VisualNode(std::string name, Point position, std::unique_ptr<Velvor::Operator> op);
 
 private:
+    friend class Material;
+
+    void setName(std::string name) { name_ = std::move(name); }
+    void setPosition(Point position) { position_ = position; }
+    // Replaces the image by a zero-filled one of the new size and marks the node dirty. Raises
+    // Exception (and changes nothing) when the image cannot be allocated.
+    void resize(Point size);
+
+    NodeId id_;
     std::unique_ptr<Velvor::Operator> operator_;
     std::string name_;
     bool dirty_ = true;

@@ -9,8 +9,7 @@
 // operator typed as Op, so that a test can set parameters in place.
 template <class Op>
 Op& addTyped(Material& material, int typeId, const std::string& name, Point size, Point position = {10, 10}) {
-    VisualNode& node = material.addNode(name, *findNodeType(typeId), size);
-    node.setPosition(position);
+    VisualNode& node = material.addNode(name, *findNodeType(typeId), size, position);
     return dynamic_cast<Op&>(node.getOperator());
 }
 

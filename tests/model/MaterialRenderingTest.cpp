@@ -184,7 +184,7 @@ TEST(MaterialRenderingTest, SourceOfAnotherSizeIsNeverRead) {
     EXPECT_EQ(diffuse.getSize(), (Point{256, 256}));
 
     // A resize that makes the sizes meet lets it through.
-    board.resize({256, 256});
+    material.resizeNode(board.getId(), {256, 256});
     material.renderCollector(diffuse, progress);
     EXPECT_FALSE(diffuse.isDirty());
     EXPECT_EQ(diffuse.getOperator().getImage().row(0)[0], Velvor::opaqueWhite);
@@ -393,7 +393,7 @@ TEST(MaterialRenderingTest, SharedNodesAreDescendedOnceSoDeepDiamondsFinish) {
     Material material;
     VisualNode& diffuse = material.getNode(0);
     VisualNode* previous = &addOfType(material, 1, {4, 4}, "Board");
-    diffuse.resize({4, 4});
+    material.resizeNode(diffuse.getId(), {4, 4});
     for (int i = 0; i < 40; ++i) {
         std::string name = "M";
         name += std::to_string(i);

@@ -52,7 +52,7 @@ TEST(MaterialTest, AddNodeSpawnsAndNodeAtFindsTheTopmost) {
     EXPECT_EQ(second.getTypeName(), "Subplasma");
     EXPECT_TRUE(second.isDirty());
     EXPECT_EQ(material.nodeAt({10, 10}), &second);
-    second.setPosition({60, 10});
+    material.moveNode(second.getId(), {60, 10});
     EXPECT_EQ(material.nodeAt({59, 10}), &first);
     EXPECT_EQ(material.nodeAt({162, 10}), nullptr);
     EXPECT_EQ(material.findNodeIndex(nullptr), std::nullopt);

@@ -1,6 +1,7 @@
 #include "model/NodeType.h"
 #include "model/OperatorNodes.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
 #include <utility>
@@ -211,4 +212,18 @@ TEST(NodeCatalogueTest, ParameterRecordsWriteTheirOwnFields) {
     EXPECT_EQ(mixer.getTypedOperator().amountA, 0x2345);
     plasma.getTypeInfo()->parameters[2].set(plasma.getOperator(), -1);
     EXPECT_EQ(plasma.getTypedOperator().colour, 0xFFFFFFFFu);
+}
+
+// The records describe the operators' own fields, each field once.
+TEST(NodeCatalogueTest, EveryOperatorFieldHasExactlyOneRecord) {
+    for (const NodeTypeInfo& type : nodeTypes) {
+        const auto fields = type.create("n", {}, {1, 1})->getOperator().getParameterFields();
+        ASSERT_EQ(type.parameters.size(), fields.size()) << type.name;
+        for (const Velvor::ParameterField& field : fields) {
+            EXPECT_EQ(std::count_if(type.parameters.begin(), type.parameters.end(),
+                                    [&](const ParameterInfo& info) { return info.field == &field; }),
+                      1)
+                << type.name << " " << field.name;
+        }
+    }
 }

@@ -1,4 +1,5 @@
 #include "base/Exception.h"
+#include "model/Material.h"
 #include "model/OperatorNodes.h"
 
 #include <climits>
@@ -54,13 +55,14 @@ TEST(VisualNodeTest, HitTestCoversExactlyTheBox) {
     EXPECT_FALSE(board.hitTest({10, 19}));
 
     // A box that reaches past the integer range still answers correctly.
-    board.setPosition({INT_MAX - 5, INT_MIN});
-    EXPECT_TRUE(board.hitTest({INT_MAX, INT_MIN + 101}));
-    EXPECT_FALSE(board.hitTest({INT_MAX - 6, INT_MIN}));
+    Operators::Checkboard far("f", {INT_MAX - 5, INT_MIN}, {4, 4});
+    EXPECT_TRUE(far.hitTest({INT_MAX, INT_MIN + 101}));
+    EXPECT_FALSE(far.hitTest({INT_MAX - 6, INT_MIN}));
 }
 
 TEST(VisualNodeTest, NodesWithoutInputsGenerateOnEveryUpdateAndResizeMakesThemDirty) {
-    Operators::Checkboard board("b", {}, {4, 4});
+    Material material{Material::Empty{}};
+    VisualNode& board = material.addNode("b", *findNodeType(1), {4, 4});
     board.update();
     EXPECT_FALSE(board.isDirty());
     EXPECT_EQ(board.getOperator().getImage().row(0)[0], Velvor::opaqueWhite);
@@ -68,7 +70,7 @@ TEST(VisualNodeTest, NodesWithoutInputsGenerateOnEveryUpdateAndResizeMakesThemDi
     board.update(); // even when clean
     EXPECT_EQ(board.getOperator().getImage().row(0)[0], Velvor::opaqueWhite);
 
-    board.resize({6, 2});
+    material.resizeNode(board.getId(), {6, 2});
     EXPECT_TRUE(board.isDirty());
     EXPECT_EQ(board.getSize(), (Point{6, 2}));
     EXPECT_EQ(board.getOperator().getImage().row(0)[0], 0u);
