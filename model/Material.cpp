@@ -137,6 +137,8 @@ Cable* Material::connect(VisualNode& a, int portA, VisualNode& b, int portB) {
         return nullptr;
     }
     cables_.push_back(std::make_unique<Cable>(from, to, port));
+    // A new input makes the target's image out of date, as a parameter change does.
+    to.markDirty();
     announce(MaterialChange::Kind::CableAdded, to.getId(), cables_.size() - 1);
     return cables_.back().get();
 }
@@ -159,6 +161,7 @@ RemovedCable Material::removeCable(const Cable* cable) {
                                static_cast<std::size_t>(it - cables_.begin())};
     // The target must not keep pointing at an image that may go away with the source node.
     (*it)->getTo().setInput((*it)->getToPort(), nullptr);
+    (*it)->getTo().markDirty();
     cables_.erase(it);
     announce(MaterialChange::Kind::CableRemoved, removed.to, removed.index);
     return removed;
@@ -181,6 +184,7 @@ Cable& Material::insertCable(const RemovedCable& cable) {
     VisualNode& to = *findNode(cable.to);
     const auto place = cables_.begin() + static_cast<std::ptrdiff_t>(cable.index);
     Cable& inserted = **cables_.insert(place, std::make_unique<Cable>(from, to, cable.toPort));
+    to.markDirty();
     announce(MaterialChange::Kind::CableAdded, cable.to, cable.index);
     return inserted;
 }

@@ -92,7 +92,8 @@ public:
     // Adds the cable from the side with port -1 to the other side's input, unless the nodes are the
     // same, the ports are not one output and one existing input port, the source has no output, the
     // input is already taken (it is never replaced), or a node is not part of this material. Sizes are
-    // not compared. Returns the new cable, or null when nothing was added. Undone by removeCable.
+    // not compared. Returns the new cable, or null when nothing was added. The target is marked dirty,
+    // as it is when a cable to it is removed or restored. Undone by removeCable.
     Cable* connect(VisualNode& a, int portA, VisualNode& b, int portB);
     // Raises Exception "Port must be >= 0" for a negative port.
     bool isPortConnected(const VisualNode& node, int port) const;

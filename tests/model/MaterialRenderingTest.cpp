@@ -126,6 +126,24 @@ TEST(MaterialRenderingTest, AConsumerReachedAfterItsSourceWasRegeneratedIsRegene
                              freshNormals.getOperator().getImage().getPixels(), 8 * 8 * 4));
 }
 
+// Changing what feeds a node makes its image out of date just as a parameter change does.
+TEST(MaterialRenderingTest, ANewSourceIsRenderedIntoATargetThatWasClean) {
+    Material material(Material::Empty{});
+    VisualNode& collector = addOfType(material, 0, {8, 8}, "Out");
+    VisualNode& coarse = addOfType(material, 1, {8, 8}, "Coarse");
+    VisualNode& fine = addOfType(material, 1, {8, 8}, "Fine");
+    dynamic_cast<Velvor::Checkboard&>(fine.getOperator()).blocks = 8;
+    material.connect(coarse, -1, collector, 0);
+    RecordingProgress progress;
+    material.renderCollector(collector, progress);
+
+    material.removeCable(&material.getCable(0));
+    material.connect(fine, -1, collector, 0);
+    material.renderCollector(collector, progress);
+    EXPECT_EQ(0, std::memcmp(collector.getOperator().getImage().getPixels(),
+                             fine.getOperator().getImage().getPixels(), 8 * 8 * 4));
+}
+
 TEST(MaterialRenderingTest, TwoNodesFeedingEachOtherRenderOnce) {
     Material material;
     material.clear();
