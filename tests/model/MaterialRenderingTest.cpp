@@ -136,6 +136,7 @@ TEST(MaterialRenderingTest, ANewSourceIsRenderedIntoATargetThatWasClean) {
     material.connect(coarse, -1, collector, 0);
     RecordingProgress progress;
     material.renderCollector(collector, progress);
+    material.renderCollector(fine, progress); // both sources clean: only the cable changes
 
     material.removeCable(&material.getCable(0));
     material.connect(fine, -1, collector, 0);
