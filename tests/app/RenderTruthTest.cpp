@@ -3,6 +3,8 @@
 
 #include <fstream>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,6 +25,9 @@ const std::string halfBroken =
                      R"(<collector id="4" typeId="0" name="Broken" size="16,16"/>)",
              R"(<cable fromNode="1" toNode="2" toPort="0"/><cable fromNode="1" toNode="3" toPort="0"/>)"
              R"(<cable fromNode="3" toNode="4" toPort="0"/>)");
+
+const std::string complete = material(board + R"(<collector id="2" typeId="0" name="Out" size="16,16"/>)",
+                                      R"(<cable fromNode="1" toNode="2" toPort="0"/>)");
 
 class RenderTruthTest : public RenderCommandFixture {
 protected:
@@ -67,9 +72,20 @@ TEST_F(RenderTruthTest, OutputsThatWouldDestroyTheInputOrGoNowhereAreUsageErrors
     EXPECT_EQ(pngCount(), 0u);
 }
 
+TEST_F(RenderTruthTest, AFullDeviceIsAnErrorWithItsReasonAndStaysADevice) {
+    const std::string full = file("full");
+    if (::mknod(full.c_str(), S_IFCHR | 0666, makedev(1, 7)) != 0) {
+        GTEST_SKIP() << "creating a device node needs the mknod capability";
+    }
+    const std::string input = write("in.ostra-material", complete);
+    EXPECT_EQ(run({input, "-o", file("png"), "--packed-out", full}), 1);
+    EXPECT_NE(err.str().find("No space left on device"), std::string::npos) << err.str();
+    EXPECT_EQ(run({input, "-o", file("png"), "--xml-out", full}), 1);
+    EXPECT_TRUE(fs::is_character_file(full));
+}
+
 TEST_F(RenderTruthTest, ByteOrderMarksAreReadAndUtf16IsNamed) {
-    const std::string plain = material(board + R"(<collector id="2" typeId="0" name="Out" size="16,16"/>)",
-                                       R"(<cable fromNode="1" toNode="2" toPort="0"/>)");
+    const std::string& plain = complete;
     ASSERT_EQ(run({write("plain.ostra-material", plain), "-o", file("plain")}), 0) << err.str();
     ASSERT_EQ(run({write("bom.ostra-material", "\xEF\xBB\xBF" + plain), "-o", file("bom")}), 0) << err.str();
     EXPECT_EQ(read(file("bom/0_Out.png")), read(file("plain/0_Out.png")));
