@@ -291,6 +291,7 @@ int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::
     Options options;
     CLI::App app("Renders every collector of a material (.ostra-material or .ostra-packed) to PNG files.",
                  "velvor-render");
+    app.set_version_flag("--version", std::string("velvor-render ") + VELVOR_VERSION);
     app.add_option("INPUT", options.input, "Material XML file or packed file (told apart by content)")
         ->required();
     app.add_option("-o,--output", options.outputDir, "Folder for the PNG files (default: .)");
@@ -306,6 +307,9 @@ int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         out << app.help();
+        return 0;
+    } catch (const CLI::CallForVersion&) {
+        out << app.version() << "\n";
         return 0;
     } catch (const CLI::ParseError& e) {
         err << "velvor-render: " << e.what() << "\n" << app.help();
