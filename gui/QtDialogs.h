@@ -1,0 +1,20 @@
+#pragma once
+
+#include "gui/Dialogs.h"
+
+class QWidget;
+
+// Dialogs answered by the user through Qt's message boxes and file dialogs, owned by `parent`.
+class QtDialogs : public Dialogs {
+public:
+    explicit QtDialogs(QWidget* parent) : parent_(parent) {}
+
+    bool askYesNo(const std::string& caption, const std::string& text) override;
+    void inform(const std::string& caption, const std::string& text) override;
+    std::optional<std::string> askOpenFile(const FileQuestion& question) override;
+    std::optional<std::string> askSaveFile(const FileQuestion& question) override;
+    bool askOkCancel(const std::string& caption, const std::string& text) override;
+
+private:
+    QWidget* parent_;
+};

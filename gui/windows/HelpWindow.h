@@ -1,0 +1,21 @@
+#pragma once
+
+// The quick help ("ostra.Tools: Velvor / Help", 600 x 400): a read-only rich-text document shown
+// from its start with nothing selected. Modeless; any number may be open.
+
+#include "gui/HelperWindow.h"
+
+class QTextBrowser;
+
+class HelpWindow : public HelperWindow {
+    Q_OBJECT
+
+public:
+    // Opens at once.
+    HelpWindow();
+
+    QTextBrowser& getBrowser() { return *browser_; }
+
+private:
+    QTextBrowser* browser_;
+};

@@ -1,0 +1,41 @@
+#pragma once
+
+// A modeless window ("Log...", 600 x 400) listing the progress messages logged since it opened,
+// each followed by a line end. Several may be open; each hears every new message.
+
+#include "base/Events.h"
+#include "gui/HelperWindow.h"
+
+#include <string>
+
+class Progress;
+class QPlainTextEdit;
+
+class LogWindow : public HelperWindow {
+    Q_OBJECT
+
+public:
+    // Opens at once.
+    explicit LogWindow(Progress& reporter);
+    ~LogWindow() override;
+
+    void addLine(const std::string& line);
+    // Every line received, each followed by "\r\n".
+    const std::string& getText() const { return text_; }
+    QPlainTextEdit& getEdit() { return *edit_; }
+
+private:
+    class Listener : public Event {
+    public:
+        explicit Listener(LogWindow& window) : window_(window) {}
+        void handle(void* message) override { window_.addLine(*static_cast<const std::string*>(message)); }
+
+    private:
+        LogWindow& window_;
+    };
+
+    Progress& reporter_;
+    Listener listener_{*this};
+    std::string text_;
+    QPlainTextEdit* edit_;
+};

@@ -1,0 +1,38 @@
+#include "gui/windows/ResultView.h"
+
+#include "gui/ImageConversion.h"
+#include "model/Material.h"
+
+#include <QPainter>
+
+ResultView::ResultView(QWidget* parent, const Material& material, NodeId node)
+    : Window(parent), material_(material), node_(node) {
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void ResultView::setTiled(bool tiled) {
+    tiled_ = tiled;
+    redraw();
+}
+
+void ResultView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    // The node is looked up at every paint: it may have been deleted (and be waiting in the undo
+    // history) since the window opened.
+    const VisualNode* node = material_.findNode(node_);
+    if (node == nullptr) {
+        return;
+    }
+    const QImage picture = displayedImage(node->getOperator().getImage());
+    if (picture.isNull()) {
+        return;
+    }
+    for (int y = 0; y < height(); y += picture.height()) {
+        for (int x = 0; x < width(); x += picture.width()) {
+            if (tiled_ || (x == 0 && y == 0)) {
+                painter.drawImage(x, y, picture);
+            }
+        }
+    }
+}

@@ -1,0 +1,62 @@
+#include "gui/windows/ResultWindow.h"
+
+#include "base/Exception.h"
+#include "gui/Dialogs.h"
+#include "gui/ExceptionBox.h"
+#include "gui/windows/ResultView.h"
+#include "io/PngWriter.h"
+#include "model/Material.h"
+
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+ResultWindow::ResultWindow(QWidget* parent, const Material& material, NodeId node,
+                           ResultWindowRegistry& registry, Dialogs& dialogs)
+    : HelperWindow(parent, false), material_(material), node_(node), registry_(registry), dialogs_(dialogs),
+      view_(new ResultView(this, material, node)) {
+    const VisualNode* shown = material.findNode(node);
+    setWindowTitle(QString::fromStdString("Result: " + (shown != nullptr ? shown->getName() : "")));
+    setSizeGripEnabled(true);
+
+    auto* menus = new QMenuBar(this);
+    export_ = menus->addMenu("&File")->addAction("&Export bitmap...");
+    tiled_ = menus->addMenu("&Options")->addAction("&Tiled");
+    tiled_->setCheckable(true);
+    tiled_->setChecked(true);
+    connect(tiled_, &QAction::toggled, view_, &ResultView::setTiled);
+    connect(export_, &QAction::triggered, this, &ResultWindow::exportBitmap);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setMenuBar(menus);
+    layout->addWidget(view_);
+    resize(600, 400);
+    registry_.addObserver(&redrawer_);
+    show();
+}
+
+ResultWindow::~ResultWindow() {
+    registry_.removeObserver(&redrawer_);
+}
+
+void ResultWindow::redraw() {
+    view_->redraw();
+}
+
+// The image as shown, saved as PNG through the renderer's writer (the alpha channel kept).
+void ResultWindow::exportBitmap() {
+    const VisualNode* node = material_.findNode(node_);
+    if (node == nullptr) {
+        return;
+    }
+    const std::optional<std::string> path =
+        dialogs_.askSaveFile({"Export bitmap...", "PNG image (*.png)", "png"});
+    if (!path) {
+        return;
+    }
+    try {
+        writePng(*path, node->getOperator().getImage(), false);
+    } catch (const Exception& e) {
+        showException(dialogs_, e.getMessage());
+    }
+}
