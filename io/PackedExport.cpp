@@ -32,8 +32,8 @@ std::string sizeText(const VisualNode& node) {
 // exhaust the call stack, and a node met again while it is on that stack reveals a cycle.
 class Exporter {
 public:
-    Exporter(const Material& material, const ExportLog& log)
-        : material_(material), log_(log ? log : ExportLog(logToErrorStreamWhenAsked)) {
+    Exporter(const Material& material, const ExportLog& log, std::vector<PackedRecord>* records)
+        : material_(material), log_(log ? log : ExportLog(logToErrorStreamWhenAsked)), records_(records) {
         for (std::size_t i = 0; i < material.getCableCount(); ++i) {
             const Cable& cable = material.getCable(i);
             inputCables_[&cable.getTo()].push_back(&cable);
@@ -124,16 +124,21 @@ private:
         }
         const std::size_t record = recordCount_++;
         recordOf_[&node] = record;
+        const std::size_t start = bytes_.size();
         node.writePacked(bytes_);
         bytes_.push_back(static_cast<std::uint8_t>(visit.indices.size()));
         for (const std::size_t index : visit.indices) {
             bytes_.push_back(static_cast<std::uint8_t>(index));
+        }
+        if (records_ != nullptr) {
+            records_->push_back(PackedRecord{node.getId(), bytes_.size() - start});
         }
         return record;
     }
 
     const Material& material_;
     ExportLog log_;
+    std::vector<PackedRecord>* records_;
     std::unordered_map<const VisualNode*, std::vector<const Cable*>> inputCables_; // in cable order
     std::unordered_map<const VisualNode*, std::size_t> recordOf_;
     std::unordered_set<const VisualNode*> onStack_;
@@ -144,8 +149,9 @@ private:
 
 } // namespace
 
-std::vector<std::uint8_t> exportPacked(const Material& material, const ExportLog& log) {
-    return Exporter(material, log).run();
+std::vector<std::uint8_t> exportPacked(const Material& material, const ExportLog& log,
+                                       std::vector<PackedRecord>* records) {
+    return Exporter(material, log, records).run();
 }
 
 bool writePacked(const Material& material, std::vector<std::uint8_t>& target, Prompt& prompt) {

@@ -21,7 +21,13 @@ using ExportLog = std::function<void(const std::string& line)>;
 // connected! It was node: <name>"), a cable between nodes of different sizes (naming both), a cycle of
 // cables, more than 256 records, or an image side beyond 65535 pixels. Nodes no collector depends on are
 // neither written nor checked.
-std::vector<std::uint8_t> exportPacked(const Material& material, const ExportLog& log = {});
+// With `records`, each written record is listed there too, in file order, with its size in bytes.
+struct PackedRecord {
+    NodeId node;
+    std::size_t bytes;
+};
+std::vector<std::uint8_t> exportPacked(const Material& material, const ExportLog& log = {},
+                                       std::vector<PackedRecord>* records = nullptr);
 
 // exportPacked for callers that show failures instead of raising them: on success `target` holds the
 // packed bytes and the result is true; on failure the prompt is told "An error occured while
