@@ -75,6 +75,13 @@ TEST(ColourWindowTest, CancelAndTheLowerComparisonHalfGoBackToTheStart) {
         press(dialog, "cancel");
     });
     EXPECT_EQ(heard, (std::vector<Pixel>{0xFF336699u, 0xFF330A0Au, 0xFF336699u, 0xFF330000u, 0xFF336699u}));
+
+    // Closing by the title bar keeps what was picked.
+    const auto closed = visit(0xFF336699u, [](ColourWindow& dialog) {
+        clickAt(view(dialog, "largeView"), QPoint(2, 257));
+        dialog.close();
+    });
+    EXPECT_EQ(closed, (std::vector<Pixel>{0xFF336699u, 0xFF330000u}));
 }
 
 TEST(ColourWindowTest, TheFieldShowsTheTwoOtherChannelsWithARingAroundTheColour) {

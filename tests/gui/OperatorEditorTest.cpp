@@ -107,6 +107,13 @@ TEST_F(OperatorEditorTest, TheCollectorHasNoPanel) {
     EXPECT_EQ(createEditor(&area, material, add("Collector").getId(), undoStack), nullptr);
 }
 
+ParameterValue valueOf(const VisualNode& node, const ParameterInfo& info) {
+    if (info.kind == ParameterKind::Text) {
+        return std::string(info.getText(node.getOperator()));
+    }
+    return info.get(node.getOperator());
+}
+
 // Edits one parameter through its editor the way a user would; returns the value it should hold.
 ParameterValue editLikeAUser(ValueEditor& editor, const ParameterInfo& info, const ParameterValue& before) {
     switch (info.kind) {
@@ -163,17 +170,13 @@ TEST_F(OperatorEditorTest, EveryParameterOfEveryTypeIsEditedThroughItsPanelAsOne
             }
             SCOPED_TRACE(std::string(info.label));
             EXPECT_EQ(panel->getEditors()[editor]->getLabel().toStdString(), info.label);
-            const ParameterValue before = info.kind == ParameterKind::Text
-                                              ? ParameterValue(std::string(info.getText(node.getOperator())))
-                                              : ParameterValue(info.get(node.getOperator()));
+            const ParameterValue before = valueOf(node, info);
             const int steps = undoStack.count();
             log.changes.clear();
             const int heardBefore = heard.count;
 
             const ParameterValue expected = editLikeAUser(*panel->getEditors()[editor], info, before);
-            const ParameterValue after = info.kind == ParameterKind::Text
-                                             ? ParameterValue(std::string(info.getText(node.getOperator())))
-                                             : ParameterValue(info.get(node.getOperator()));
+            const ParameterValue after = valueOf(node, info);
             EXPECT_EQ(after, expected);
             EXPECT_NE(after, before);
             EXPECT_EQ(undoStack.count(), steps + 1);
@@ -182,12 +185,8 @@ TEST_F(OperatorEditorTest, EveryParameterOfEveryTypeIsEditedThroughItsPanelAsOne
                       (MaterialChange{MaterialChange::Kind::ParameterChanged, node.getId(), i}));
             EXPECT_GT(heard.count, heardBefore);
 
-            // Undo puts the value back and the editor shows it.
             undoStack.undo();
-            EXPECT_EQ(info.kind == ParameterKind::Text
-                          ? ParameterValue(std::string(info.getText(node.getOperator())))
-                          : ParameterValue(info.get(node.getOperator())),
-                      before);
+            EXPECT_EQ(valueOf(node, info), before);
             undoStack.redo();
             ++editor;
         }
@@ -203,6 +202,7 @@ TEST_F(OperatorEditorTest, DraggingAScrollBarThroughFiftyValuesIsOneUndoStep) {
     ASSERT_NE(panel, nullptr);
     QScrollBar* bar =
         static_cast<ValueEditorInt*>(panel->getEditors()[1].get())->getScrollBar(); // Random Seed
+    const auto seed = [&node] { return node.getTypeInfo()->parameters[1].get(node.getOperator()); };
     ASSERT_EQ(bar->value(), 0);
     node.update();
     ASSERT_FALSE(node.isDirty());
@@ -224,22 +224,22 @@ TEST_F(OperatorEditorTest, DraggingAScrollBarThroughFiftyValuesIsOneUndoStep) {
     std::set<std::int32_t> values;
     for (int step = 1; step <= 60; ++step) {
         QTest::mouseMove(bar, thumb + QPoint(step, 0));
-        values.insert(node.getTypeInfo()->parameters[1].get(node.getOperator()));
+        values.insert(seed());
     }
     QTest::mouseRelease(bar, Qt::LeftButton, {}, thumb + QPoint(60, 0));
 
     EXPECT_GE(values.size(), 50u);
-    const std::int32_t end = node.getTypeInfo()->parameters[1].get(node.getOperator());
+    const std::int32_t end = seed();
     EXPECT_GT(end, 0);
     EXPECT_EQ(undoStack.count(), 1);
 
     node.update();
     undoStack.undo();
-    EXPECT_EQ(node.getTypeInfo()->parameters[1].get(node.getOperator()), 0);
+    EXPECT_EQ(seed(), 0);
     EXPECT_TRUE(node.isDirty());
     EXPECT_EQ(bar->value(), 0);
     undoStack.redo();
-    EXPECT_EQ(node.getTypeInfo()->parameters[1].get(node.getOperator()), end);
+    EXPECT_EQ(seed(), end);
 }
 
 TEST_F(OperatorEditorTest, ChangesMergeOnlyWithinOneGestureAndAGestureBackToTheStartLeavesNoStep) {
