@@ -7,7 +7,8 @@
 // watches the material: a parameter changed elsewhere (an undo) is shown again, and while the node is
 // out of the material the panel is disabled.
 //
-// The panel must not outlive its material. Panels for the catalogue's node types come from
+// The panel must not outlive its material. A listener of the change events is told from inside the
+// control's signal and must not delete the panel then (deleteLater does it safely). Panels for the catalogue's node types come from
 // createEditor (CreateEditor.h).
 
 #include "base/Events.h"

@@ -103,8 +103,17 @@ TEST_F(OperatorEditorTest, RowsStackFromTheTopAndFollowTheAreasWidth) {
     EXPECT_EQ(heard.count, 1);
 }
 
-TEST_F(OperatorEditorTest, TheCollectorHasNoPanel) {
+TEST_F(OperatorEditorTest, TheCollectorHasNoPanelAndAPanelWhoseNodeLeftWaitsForItsReturn) {
     EXPECT_EQ(createEditor(&area, material, add("Collector").getId(), undoStack), nullptr);
+
+    VisualNode& node = add("Checkerboard");
+    std::unique_ptr<OperatorEditor> panel(createEditor(&area, material, node.getId(), undoStack));
+    RemovedNode removed = material.removeNode(&node);
+    EXPECT_FALSE(panel->isEnabled());
+    removed.node->getTypeInfo()->parameters[0].set(removed.node->getOperator(), 9);
+    material.restoreNode(std::move(removed));
+    EXPECT_TRUE(panel->isEnabled());
+    EXPECT_EQ(static_cast<ValueEditorInt*>(panel->getEditors()[0].get())->getValueBox()->text(), "9");
 }
 
 ParameterValue valueOf(const VisualNode& node, const ParameterInfo& info) {
