@@ -1,0 +1,82 @@
+#pragma once
+
+// The colour dialog's three views. Each keeps its own copy of the colour, paints itself, and announces
+// a colour the user picks with the mouse (the payload is the colour word) without waiting for the
+// dialog to hand it back.
+
+#include "base/Events.h"
+#include "base/Point.h"
+#include "gui/Window.h"
+#include "gui/editors/ColourWindow.h"
+
+#include <QImage>
+
+// Two channels over a 256 x 256 field with a ring around the current colour's cell.
+class ColourWindow::LargeView : public Window {
+public:
+    LargeView(QWidget* parent, Point position, Point size);
+
+    void setColour(Velvor::Pixel colour) { colour_ = colour; }
+    void setAxis(int axis) { axis_ = axis; }
+    Velvor::Pixel getColour() const { return colour_; }
+    Events& getColourEvents() { return colourEvents_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void pick(QPoint position);
+
+    Velvor::Pixel colour_ = 0;
+    int axis_ = 0;
+    QImage buffer_;
+    Events colourEvents_;
+};
+
+// The axis channel as a vertical ramp between two arrows that point at the current value.
+class ColourWindow::SmallView : public Window {
+public:
+    SmallView(QWidget* parent, Point position, Point size);
+
+    void setColour(Velvor::Pixel colour) { colour_ = colour; }
+    void setAxis(int axis) { axis_ = axis; }
+    Velvor::Pixel getColour() const { return colour_; }
+    Events& getColourEvents() { return colourEvents_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void pick(QPoint position);
+
+    Velvor::Pixel colour_ = 0;
+    int axis_ = 0;
+    QImage buffer_;
+    Events colourEvents_;
+};
+
+// The current colour above the starting one; pressing the lower half goes back to the start.
+class ColourWindow::SelectedView : public Window {
+public:
+    SelectedView(QWidget* parent, Point position, Point size, Velvor::Pixel starting);
+
+    void setColour(Velvor::Pixel colour) { current_ = colour; }
+    Velvor::Pixel getColour() const { return current_; }
+    Events& getColourEvents() { return colourEvents_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void pick(QPoint position);
+
+    Velvor::Pixel starting_;
+    Velvor::Pixel current_;
+    Events colourEvents_;
+};
