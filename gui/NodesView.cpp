@@ -258,17 +258,22 @@ void NodesView::openNodeMenu(Point p) {
         return;
     }
     QMenu menu(this);
-    // The name is shown, not offered; '&' is doubled so it is not taken for a mnemonic.
-    menu.addAction(QString::fromStdString(node->getName()).replace('&', QStringLiteral("&&")))
-        ->setEnabled(false);
+    // Listeners may raise too; nothing may leave a menu command.
+    const auto command = [this](void (NodesView::*action)()) {
+        return [this, action] { guarded(this, [this, action] { (this->*action)(); }); };
+    };
+    // The name is shown, not offered: '&' is doubled so it is not taken for a mnemonic, and a long name
+    // is cut short rather than stretching the menu across the screen.
+    const QString name =
+        menu.fontMetrics().elidedText(QString::fromStdString(node->getName()), Qt::ElideRight, 320);
+    menu.addAction(QString(name).replace('&', QStringLiteral("&&")))->setEnabled(false);
     menu.addSeparator();
-    menu.addAction(QStringLiteral("&Show result window"), this, &NodesView::probeSelectedNode);
-    menu.addAction(QStringLiteral("&Rename..."), this,
-                   [this] { guarded(this, [this] { renameSelectedNode(); }); });
-    menu.addAction(QStringLiteral("&Delete"), this, [this] { guarded(this, [this] { deleteSelection(); }); });
+    menu.addAction(QStringLiteral("&Show result window"), this, command(&NodesView::probeSelectedNode));
+    menu.addAction(QStringLiteral("&Rename..."), this, command(&NodesView::renameSelectedNode));
+    menu.addAction(QStringLiteral("&Delete"), this, command(&NodesView::deleteSelection));
     menu.addSeparator();
-    menu.addAction(QStringLiteral("Double the size"), this, &NodesView::doubleSelectedSize);
-    menu.addAction(QStringLiteral("Half the size"), this, &NodesView::halveSelectedSize);
+    menu.addAction(QStringLiteral("Double the size"), this, command(&NodesView::doubleSelectedSize));
+    menu.addAction(QStringLiteral("Half the size"), this, command(&NodesView::halveSelectedSize));
     menu.addAction(QStringLiteral("Custom size..."))->setEnabled(false);
     menu.exec(mapToGlobal(QPoint(p.x, p.y)));
 }

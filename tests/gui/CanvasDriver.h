@@ -64,32 +64,30 @@ inline void whenOpen(std::function<void(QWidget&)> answer) {
 }
 
 // Every event the canvas fires, in order, by list name; resize payloads kept aside.
-class EventLog {
-public:
-    explicit EventLog(NodesView& view) {
-        view.getSelectionEvents().add(&selection_);
-        view.getChangeEvents().add(&change_);
-        view.getProbeEvents().add(&probe_);
-        view.getResizeEvents().add(&resize_);
-    }
-
-    std::vector<std::string> fired;
-    std::vector<Point> sizes;
-
-private:
+struct EventLog {
     struct Listener : Event {
-        Listener(EventLog& log, std::string name) : log(log), name(std::move(name)) {}
+        Listener(EventLog& log, const char* name) : log(log), name(name) {}
         void handle(void* payload) override {
             log.fired.push_back(name);
-            if (name == "resize") {
+            if (name == std::string("resize")) {
                 log.sizes.push_back(*static_cast<const Point*>(payload));
             }
         }
         EventLog& log;
-        std::string name;
+        const char* name;
     };
-    Listener selection_{*this, "selection"};
-    Listener change_{*this, "change"};
-    Listener probe_{*this, "probe"};
-    Listener resize_{*this, "resize"};
+
+    explicit EventLog(NodesView& view) {
+        for (auto [events, listener] : {std::pair{&view.getSelectionEvents(), &selection},
+                                        {&view.getChangeEvents(), &change},
+                                        {&view.getProbeEvents(), &probe},
+                                        {&view.getResizeEvents(), &resize}}) {
+            events->add(listener);
+        }
+    }
+
+    std::vector<std::string> fired;
+    std::vector<Point> sizes;
+    Listener selection{*this, "selection"}, change{*this, "change"}, probe{*this, "probe"},
+        resize{*this, "resize"};
 };

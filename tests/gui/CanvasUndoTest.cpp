@@ -25,71 +25,50 @@ protected:
         window.resize(900, 600);
     }
 
-    int below(int bound) { return static_cast<int>(random() % static_cast<unsigned>(bound)); }
-    VisualNode& anyNode() {
-        return material.getNode(static_cast<std::size_t>(below(static_cast<int>(material.getNodeCount()))));
-    }
+    int below(std::size_t bound) { return static_cast<int>(random() % bound); }
+    VisualNode& anyNode() { return material.getNode(below(material.getNodeCount())); }
 
     // One edit as a user makes it on the canvas (or, for a new node, as the node list will).
     void randomEdit() {
         NodesView& view = window.getCanvas();
-        switch (below(7)) {
-        case 0: {
+        const int kind = below(7);
+        if (kind == 0) {
             const Point from = onScreen(view, anyNode(), {50, 80});
             drag(view, from, {from.x + below(401) - 200, from.y + below(401) - 200});
-            break;
-        }
-        case 1: {
-            const VisualNode& source = anyNode();
-            const VisualNode& target = anyNode();
-            if (source.hasOutput() && target.getInputCount() > 0) {
-                click(view, Qt::RightButton, portCentreOnScreen(view, source, -1));
+        } else if (const VisualNode& source = anyNode(), &target = anyNode();
+                   kind == 1 && source.hasOutput()) {
+            click(view, Qt::RightButton, portCentreOnScreen(view, source, -1));
+            if (target.getInputCount() > 0) {
                 click(view, Qt::RightButton, portCentreOnScreen(view, target, below(target.getInputCount())));
-                click(view, Qt::RightButton, nowhere); // ends a refused cable
             }
-            break;
-        }
-        case 2:
-        case 3: {
-            if (below(2) == 0 || material.getCableCount() == 0) {
-                click(view, Qt::LeftButton, onScreen(view, anyNode(), {50, 80}));
+            click(view, Qt::RightButton, nowhere); // drops a refused cable
+        } else if (kind == 2 || kind == 3) {
+            if (kind == 2 || material.getCableCount() == 0) {
+                click(view, Qt::LeftButton, onScreen(view, source, {50, 80}));
             } else {
-                const Cable& cable = material.getCable(
-                    static_cast<std::size_t>(below(static_cast<int>(material.getCableCount()))));
-                view.selectNode(cable.getTo()); // the cable is found by its point, not by the selection
+                const Cable& cable = material.getCable(below(material.getCableCount()));
+                const Point from = onScreen(view, cable.getFrom(), {0, 0}),
+                            to = onScreen(view, cable.getTo(), {0, 0});
                 click(view, Qt::LeftButton,
-                      cableCurveBetween(onScreen(view, cable.getFrom(), {0, 0}),
-                                        onScreen(view, cable.getTo(), {0, 0}), cable.getToPort(),
-                                        cable.getTo().getInputCount())[30]);
+                      cableCurveBetween(from, to, cable.getToPort(), cable.getTo().getInputCount())[30]);
             }
             QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
             QApplication::sendEvent(&view, &press);
-            break;
-        }
-        case 4: {
-            view.selectNode(anyNode());
+        } else if (kind == 4) {
+            view.selectNode(source);
             const QString name = QString::number(random(), 36);
             whenOpen([name](QWidget& open) {
                 open.findChild<QLineEdit*>()->setText(name);
                 static_cast<QDialog&>(open).accept();
             });
             view.renameSelectedNode();
-            break;
-        }
-        case 5: {
-            const VisualNode& node = anyNode();
-            view.selectNode(node);
-            if (node.getSize().x <= 512 && below(2) == 0) {
-                view.doubleSelectedSize();
-            } else {
-                view.halveSelectedSize();
-            }
-            break;
-        }
-        default:
-            pushEdit(stack, std::make_unique<AddNodeCommand>(material, "Unnamed",
-                                                             nodeTypes[static_cast<std::size_t>(below(7))],
-                                                             Point{512, 512}, view.spawnPoint()));
+        } else if (kind == 5) {
+            view.selectNode(source);
+            source.getSize().x <= 512 && below(2) == 0 ? view.doubleSelectedSize() : view.halveSelectedSize();
+        } else if (kind == 6) {
+            pushEdit(stack,
+                     std::make_unique<AddNodeCommand>(material, "Unnamed", nodeTypes[below(nodeTypes.size())],
+                                                      Point{512, 512}, view.spawnPoint()));
         }
     }
 
