@@ -23,18 +23,14 @@ namespace Velvor {
 
 namespace {
 
-// Where the Debian package of metric-compatible desktop faces keeps Tahoma and Wingdings; it is not
-// part of the usual font path.
-constexpr const char* extraFontFolder = "/usr/share/wine/fonts";
-
 // A private configuration, loaded once per process, so the extra folder never changes what other
 // users of fontconfig in the same program (the GUI toolkit) see.
 FcConfig* fontConfig() {
     static FcConfig* const config = [] {
         FcConfig* loaded = FcInitLoadConfigAndFonts();
         std::error_code error;
-        if (loaded != nullptr && std::filesystem::is_directory(extraFontFolder, error)) {
-            FcConfigAppFontAddDir(loaded, reinterpret_cast<const FcChar8*>(extraFontFolder));
+        if (loaded != nullptr && std::filesystem::is_directory(desktopFaceFolder, error)) {
+            FcConfigAppFontAddDir(loaded, reinterpret_cast<const FcChar8*>(desktopFaceFolder));
         }
         return loaded;
     }();

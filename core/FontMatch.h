@@ -11,6 +11,10 @@ struct _FcPattern;
 
 namespace Velvor {
 
+// Where the Debian package of metric-compatible desktop faces keeps Tahoma and Wingdings; it is not
+// part of the usual font path, so whoever draws with those faces adds it.
+constexpr const char* desktopFaceFolder = "/usr/share/wine/fonts";
+
 struct FontFile {
     std::string path;
     int index = 0;

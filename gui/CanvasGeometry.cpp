@@ -1,0 +1,85 @@
+#include "gui/CanvasGeometry.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+int saturated(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<std::int32_t>::min(),
+                                                     std::numeric_limits<std::int32_t>::max()));
+}
+
+} // namespace
+
+Point saturatingAdd(Point a, Point b) {
+    return {saturated(std::int64_t{a.x} + b.x), saturated(std::int64_t{a.y} + b.y)};
+}
+
+Point saturatingSubtract(Point a, Point b) {
+    return {saturated(std::int64_t{a.x} - b.x), saturated(std::int64_t{a.y} - b.y)};
+}
+
+Rect portRect(int port, int inputCount) {
+    const int middle = nodeBox.top + (nodeBox.bottom - nodeBox.top) / 2;
+    if (port < 0) {
+        return {nodeBox.right - 15, middle - 5, nodeBox.right - 4, middle + 5};
+    }
+    const int top = middle - (inputCount * 13) / 2 + 13 * port;
+    return {nodeBox.left + 4, top, nodeBox.left + 15, top + 11};
+}
+
+std::optional<PortHit> portAt(Point relative, bool hasOutput, int inputCount) {
+    for (int port = hasOutput ? -1 : 0; port < inputCount; ++port) {
+        const Rect rect = portRect(port, inputCount);
+        if (rect.contains(relative)) {
+            return PortHit{port, rect};
+        }
+    }
+    return std::nullopt;
+}
+
+int firstGridLine(int panning) {
+    const int line = panning % gridSpacing;
+    return panning <= 0 ? line + gridSpacing : line;
+}
+
+CableCurve cableCurveBetween(Point from, Point to, int toPort, int toInputCount) {
+    return cableCurve(saturatingAdd(from, portRect(-1, 0).centre()),
+                      saturatingAdd(to, portRect(toPort, toInputCount).centre()));
+}
+
+std::optional<std::size_t> cableAt(std::span<const CableCurve> curves, Point p) {
+    for (std::size_t i = 0; i < curves.size(); ++i) {
+        for (std::size_t k = 0; k < cableHitPointCount; ++k) {
+            const std::int64_t dx = std::int64_t{curves[i][k].x} - p.x;
+            const std::int64_t dy = std::int64_t{curves[i][k].y} - p.y;
+            // Far points are passed over before squaring, which could overflow.
+            if (std::abs(dx) <= 8 && std::abs(dy) <= 8 && dx * dx + dy * dy <= cableHitDistanceSquared) {
+                return i;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<Point> reorientedPanning(std::span<const Point> positions, Point viewSize) {
+    if (positions.empty()) {
+        return std::nullopt;
+    }
+    std::int64_t minX = positions.front().x;
+    std::int64_t minY = positions.front().y;
+    std::int64_t maxX = minX;
+    std::int64_t maxY = minY;
+    for (const Point position : positions) {
+        minX = std::min<std::int64_t>(minX, position.x);
+        minY = std::min<std::int64_t>(minY, position.y);
+        maxX = std::max<std::int64_t>(maxX, position.x);
+        maxY = std::max<std::int64_t>(maxY, position.y);
+    }
+    const std::int64_t centreX = (minX + maxX + nodeBox.right) / 2;
+    const std::int64_t centreY = (minY + maxY + nodeBox.bottom) / 2;
+    return Point{saturated(viewSize.x / 2 - centreX), saturated(viewSize.y / 2 - centreY)};
+}

@@ -1,0 +1,132 @@
+#pragma once
+
+// The node canvas: draws the material's graph (grid, node boxes with ports and labels, cables) and
+// turns mouse and keys into edits of the material, each pushed as one undoable command. It keeps
+// only view state (panning, selection, the drag, the cable being drawn); the graph is the
+// material's, and the canvas repaints whenever the material announces a change.
+//
+// Screen points are pixels of the view; screen = canvas + panning (CanvasGeometry.h).
+//
+// Four event lists tell the editor what the user did, each fired with the view as payload except
+// the resize events:
+// - selection: every time the selection is set, also to what it already was;
+// - change: after a cable was drawn and after a node or cable was deleted;
+// - probe: "&Show result window" in a node's menu;
+// - resize: "Double the size" or "Half the size", with a pointer to the new size (a Point,
+//   x = width, y = height); the listener resizes the node.
+
+#include "base/Events.h"
+#include "gui/CanvasPainter.h"
+#include "gui/Window.h"
+#include "model/Material.h"
+
+#include <QUndoStack>
+#include <optional>
+#include <vector>
+
+class NodesView : public Window {
+    Q_OBJECT
+
+public:
+    NodesView(Material& material, QUndoStack& undoStack, QWidget* parent = nullptr);
+    ~NodesView() override;
+
+    void selectNode(const VisualNode& node);
+    void selectNone();
+    // The selected node, or null when nothing or a cable is selected.
+    VisualNode* selectedNode() const;
+    // The selected cable, or null.
+    const Cable* selectedCable() const;
+
+    // The canvas point shown at screen point (20, 20): where new nodes appear.
+    Point spawnPoint() const;
+    // Centres the bounding box of all nodes in the view; nothing without nodes.
+    void reorient();
+    Point getPanning() const { return panning_; }
+
+    // The node menu's commands, each on the selected node (or selection).
+    void probeSelectedNode();
+    void renameSelectedNode();
+    void deleteSelection();
+    void doubleSelectedSize();
+    void halveSelectedSize();
+
+    Events& getSelectionEvents() { return selectionEvents_; }
+    Events& getChangeEvents() { return changeEvents_; }
+    Events& getProbeEvents() { return probeEvents_; }
+    Events& getResizeEvents() { return resizeEvents_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    enum class SelectionKind { None, Node, Cable };
+    enum class MouseMode { None, Panning, Moving };
+
+    // A cable is named by the input it ends at: one cable per input port.
+    struct Selection {
+        SelectionKind kind = SelectionKind::None;
+        NodeId node{};
+        int port = 0;
+    };
+
+    // The cable being drawn from a port to the mouse.
+    struct DrawnCable {
+        NodeId source;
+        int sourcePort;   // -1 for an output
+        Point sourceSpot; // the port's centre relative to the node's top-left corner
+        Point end;        // screen
+        CableTarget target = CableTarget::None;
+    };
+
+    class MaterialWatch : public MaterialObserver {
+    public:
+        explicit MaterialWatch(NodesView& view) : view_(view) {}
+        void materialChanged(const MaterialChange& change) override;
+
+    private:
+        NodesView& view_;
+    };
+
+    void leftPress(Point p);
+    void rightPress(Point p);
+    void moveTo(Point p);
+    void openNodeMenu(Point p);
+    void fireResize(Point size);
+    void select(Selection selection);
+    void forgetWhatIsGone();
+    void updateCursor();
+
+    Point toScreen(Point canvas) const;
+    Point toCanvas(Point screen) const;
+    VisualNode* nodeUnder(Point screen) const;
+    // The port of the node under the point, if the point is on one.
+    std::optional<int> portUnder(const VisualNode& node, Point screen) const;
+    // The curves of the stored cables as they are drawn now, in cable order.
+    std::vector<CableCurve> cableCurves() const;
+    CableTarget targetAt(Point screen) const;
+
+    Material& material_;
+    QUndoStack& undoStack_;
+    MaterialWatch watch_{*this};
+    CanvasPainter painter_;
+
+    Selection selection_;
+    Point panning_;
+    MouseMode mouseMode_ = MouseMode::None;
+    Point mouseDown_;
+    Point panStart_;
+    Point dragStart_;
+    NodeId dragged_{};
+    int dragCount_ = 0; // tells one drag's moves from the next drag's
+    std::optional<DrawnCable> cable_;
+
+    Events selectionEvents_;
+    Events probeEvents_;
+    Events changeEvents_;
+    Events resizeEvents_;
+};

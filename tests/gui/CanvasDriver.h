@@ -1,0 +1,93 @@
+#pragma once
+
+// Drives a canvas as a user would, with mouse events at screen points, and records what its four
+// event lists fire.
+
+#include "gui/CanvasGeometry.h"
+#include "gui/NodesView.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <string>
+#include <vector>
+
+inline void sendMouse(QWidget& widget, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held,
+                      Point p) {
+    const QPointF local(p.x, p.y);
+    QMouseEvent event(type, local, widget.mapToGlobal(local), button, held, Qt::NoModifier);
+    QApplication::sendEvent(&widget, &event);
+}
+
+inline void click(QWidget& widget, Qt::MouseButton button, Point p) {
+    sendMouse(widget, QEvent::MouseButtonPress, button, button, p);
+    sendMouse(widget, QEvent::MouseButtonRelease, button, Qt::NoButton, p);
+}
+
+// Presses the left button at `from`, moves to `to` in three steps, releases.
+inline void drag(QWidget& widget, Point from, Point to) {
+    sendMouse(widget, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, from);
+    for (int step = 1; step <= 3; ++step) {
+        const Point p{from.x + (to.x - from.x) * step / 3, from.y + (to.y - from.y) * step / 3};
+        sendMouse(widget, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, p);
+    }
+    sendMouse(widget, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, to);
+}
+
+inline void hover(QWidget& widget, Point p) {
+    sendMouse(widget, QEvent::MouseMove, Qt::NoButton, Qt::NoButton, p);
+}
+
+// Where a point relative to the node's top-left corner is on the screen.
+inline Point onScreen(const NodesView& view, const VisualNode& node, Point relative) {
+    return {node.getPosition().x + view.getPanning().x + relative.x,
+            node.getPosition().y + view.getPanning().y + relative.y};
+}
+
+inline Point portCentreOnScreen(const NodesView& view, const VisualNode& node, int port) {
+    return onScreen(view, node, portRect(port, node.getInputCount()).centre());
+}
+
+// Runs `answer` on the next modal dialog or menu once it is open (from inside its event loop).
+inline void whenOpen(std::function<void(QWidget&)> answer) {
+    QTimer::singleShot(0, [answer] {
+        QWidget* open = QApplication::activePopupWidget();
+        if (open == nullptr) {
+            open = QApplication::activeModalWidget();
+        }
+        if (open != nullptr) {
+            answer(*open);
+        }
+    });
+}
+
+// Every event the canvas fires, in order, by list name; resize payloads kept aside.
+struct EventLog {
+    struct Listener : Event {
+        Listener(EventLog& log, const char* name) : log(log), name(name) {}
+        void handle(void* payload) override {
+            log.fired.push_back(name);
+            if (name == std::string("resize")) {
+                log.sizes.push_back(*static_cast<const Point*>(payload));
+            }
+        }
+        EventLog& log;
+        const char* name;
+    };
+
+    explicit EventLog(NodesView& view) {
+        for (auto [events, listener] : {std::pair{&view.getSelectionEvents(), &selection},
+                                        {&view.getChangeEvents(), &change},
+                                        {&view.getProbeEvents(), &probe},
+                                        {&view.getResizeEvents(), &resize}}) {
+            events->add(listener);
+        }
+    }
+
+    std::vector<std::string> fired;
+    std::vector<Point> sizes;
+    Listener selection{*this, "selection"}, change{*this, "change"}, probe{*this, "probe"},
+        resize{*this, "resize"};
+};
