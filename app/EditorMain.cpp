@@ -1,34 +1,40 @@
-// velvor [FILE] [--screenshot PATH]: the editor's window with the canvas on a new material, or on
-// the material FILE holds. --screenshot writes a PNG of the window as first drawn and quits.
+// velvor [FILE] [--screenshot PATH]: the editor on the material FILE holds (or on a new one). What
+// Save hands back is written to FILE afterwards (atomically), with its packed form beside it
+// (FILE.ostra-packed, or FILE with that extension in place of .ostra-material). Without FILE, a saved
+// material is written where the user says. --screenshot draws the rendered editor with a result
+// window into a PNG and quits; --screenshot-canvas the canvas alone.
 
 #include "base/File.h"
-#include "gui/CanvasWindow.h"
 #include "gui/DesktopFaces.h"
+#include "gui/EditingRun.h"
 #include "gui/ExceptionBox.h"
-#include "gui/MessageBoxPrompt.h"
-#include "io/MaterialXml.h"
+#include "gui/MainWindow.h"
+#include "gui/NodesView.h"
+#include "gui/QtDialogs.h"
+#include "gui/windows/ResultWindow.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QCommandLineParser>
+#include <QFileInfo>
+#include <QPainter>
 #include <QTimer>
-#include <QUndoStack>
 #include <cstdio>
+#include <filesystem>
 
 namespace {
 
-// Writes the window as it is drawn now; false, with the reason on standard error, on failure.
-bool writeScreenshot(QWidget& window, const QString& path) {
+bool writePicture(const QImage& picture, const QString& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!window.grab().toImage().save(&buffer, "PNG")) {
+    if (!picture.save(&buffer, "PNG")) {
         std::fprintf(stderr, "velvor: could not encode the screenshot\n");
         return false;
     }
     try {
-        writeFile(path.toStdString(), std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                                static_cast<std::size_t>(bytes.size())));
+        writeFile(path.toStdString(),
+                  std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     } catch (const Exception& exception) {
         std::fprintf(stderr, "velvor: %s\n", exception.what());
         return false;
@@ -36,39 +42,128 @@ bool writeScreenshot(QWidget& window, const QString& path) {
     return true;
 }
 
+// The editor after rendering, with the first collector's result window over its lower right part.
+QImage editorPicture(MainWindow& window) {
+    window.resize(1280, 940);
+    window.getCanvas().reorient();
+    window.renderAll();
+    window.openAll();
+    // A node with parameters selected, so the panel shows.
+    Material& material = window.getMaterial();
+    for (std::size_t i = material.getNodeCount(); i-- > 0;) {
+        if (material.getNode(i).getTypeId() == 4) {
+            window.getCanvas().selectNode(material.getNode(i));
+        }
+    }
+    const QImage editor = window.grab().toImage();
+    QImage picture = editor;
+    ResultWindow* result = nullptr;
+    for (HelperWindow* open : HelperWindow::openWindows()) {
+        result = result != nullptr ? result : dynamic_cast<ResultWindow*>(open);
+    }
+    if (result != nullptr) {
+        result->resize(400, 290);
+        const QImage shown = result->grab().toImage();
+        // Offscreen windows have no frame; a plain title bar stands in for the desktop's.
+        constexpr int titleHeight = 24;
+        QPainter painter(&picture);
+        const QPoint corner(editor.width() - shown.width() - 30, editor.height() - shown.height() - 24);
+        const QRect title(corner - QPoint(0, titleHeight), QSize(shown.width(), titleHeight));
+        painter.fillRect(title.adjusted(-1, -1, 1, shown.height() + 1), QColor(60, 60, 60));
+        painter.fillRect(title, QColor(52, 56, 64));
+        painter.setPen(Qt::white);
+        painter.drawText(title.adjusted(8, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, result->windowTitle());
+        painter.drawImage(corner, shown);
+    }
+    return picture;
+}
+
+std::string packedPathBeside(const std::string& materialPath) {
+    std::filesystem::path path(materialPath);
+    if (path.extension() == ".ostra-material") {
+        return path.replace_extension(".ostra-packed").string();
+    }
+    return materialPath + ".ostra-packed";
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("velvor"));
+    QApplication::setApplicationName("velvor");
+    QApplication::setApplicationVersion(VELVOR_VERSION);
     addDesktopFaces();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Editor for procedural texture materials."));
+    parser.setApplicationDescription("Editor for procedural texture materials.");
     parser.addHelpOption();
-    const QCommandLineOption screenshot(QStringLiteral("screenshot"),
-                                        QStringLiteral("Write a PNG of the window as first drawn and quit."),
-                                        QStringLiteral("PATH"));
+    parser.addVersionOption();
+    const QCommandLineOption screenshot(
+        "screenshot", "Write a PNG of the rendered editor with a result window, then quit.", "PATH");
     parser.addOption(screenshot);
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("Material file to open."));
+    const QCommandLineOption canvasShot("screenshot-canvas", "Write a PNG of the canvas alone, then quit.",
+                                        "PATH");
+    parser.addOption(canvasShot);
+    parser.addPositionalArgument("FILE", "Material file to edit (.ostra-material).");
     parser.process(application);
     if (parser.positionalArguments().size() > 1) {
         parser.showHelp(2);
     }
+    const std::string file = parser.positionalArguments().isEmpty()
+                                 ? std::string()
+                                 : parser.positionalArguments().front().toStdString();
 
-    Material material;
-    if (!parser.positionalArguments().isEmpty()) {
-        MessageBoxPrompt prompt;
-        guarded(nullptr,
-                [&] { loadXml(material, parser.positionalArguments().front().toStdString(), prompt); });
+    QtDialogs dialogs(nullptr);
+    MaterialData data;
+    if (!file.empty() && QFileInfo::exists(QString::fromStdString(file))) {
+        try {
+            data.xml = readFile(file);
+        } catch (const Exception& exception) {
+            showException(dialogs, exception.getMessage());
+            return 1;
+        }
     }
-    QUndoStack undoStack;
-    CanvasWindow window(material, undoStack);
-    window.show();
+    const MaterialData before = data;
 
-    if (parser.isSet(screenshot)) {
-        const QString path = parser.value(screenshot);
-        QTimer::singleShot(0, &window, [&] { application.exit(writeScreenshot(window, path) ? 0 : 1); });
+    int status = 0;
+    if (parser.isSet(screenshot) || parser.isSet(canvasShot)) {
+        QTimer::singleShot(0, [&] {
+            auto* window = dynamic_cast<MainWindow*>(QApplication::activeModalWidget());
+            status = window == nullptr ? 1 : 0;
+            if (window != nullptr && parser.isSet(canvasShot)) {
+                status |=
+                    writePicture(window->getCanvas().grab().toImage(), parser.value(canvasShot)) ? 0 : 1;
+            }
+            if (window != nullptr && parser.isSet(screenshot)) {
+                status |= writePicture(editorPicture(*window), parser.value(screenshot)) ? 0 : 1;
+            }
+            if (window != nullptr) {
+                HelperWindow::closeAll();
+                window->done(0);
+            }
+        });
     }
-    return application.exec();
+    editMaterial(data);
+
+    if (data.xml == before.xml && data.packed == before.packed) {
+        return status;
+    }
+    // Saved: the record goes where it came from, or where the user says.
+    std::string target = file;
+    if (target.empty()) {
+        const auto chosen = dialogs.askSaveFile({"Enter a filename to save your material to...",
+                                                 "Ostra material (*.ostra-material)", "ostra-material"});
+        if (!chosen) {
+            return status;
+        }
+        target = *chosen;
+    }
+    try {
+        writeFile(target, data.xml);
+        writeFile(packedPathBeside(target), data.packed);
+    } catch (const Exception& exception) {
+        showException(dialogs, exception.getMessage());
+        return 1;
+    }
+    return status;
 }

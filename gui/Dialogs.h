@@ -23,4 +23,6 @@ public:
     virtual std::optional<std::string> askSaveFile(const FileQuestion& question) = 0;
     // A warning with OK and Cancel; true for OK.
     virtual bool askOkCancel(const std::string& caption, const std::string& text) = 0;
+    // A question with Yes, No and Cancel: true, false, or nothing for Cancel.
+    virtual std::optional<bool> askYesNoCancel(const std::string& caption, const std::string& text) = 0;
 };

@@ -45,3 +45,12 @@ bool QtDialogs::askOkCancel(const std::string& caption, const std::string& text)
     return QMessageBox::warning(parent_, qt(caption), qt(text), QMessageBox::Ok | QMessageBox::Cancel) ==
            QMessageBox::Ok;
 }
+
+std::optional<bool> QtDialogs::askYesNoCancel(const std::string& caption, const std::string& text) {
+    const auto answer = QMessageBox::question(parent_, qt(caption), qt(text),
+                                              QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) {
+        return std::nullopt;
+    }
+    return answer == QMessageBox::Yes;
+}

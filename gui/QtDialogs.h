@@ -14,6 +14,7 @@ public:
     std::optional<std::string> askOpenFile(const FileQuestion& question) override;
     std::optional<std::string> askSaveFile(const FileQuestion& question) override;
     bool askOkCancel(const std::string& caption, const std::string& text) override;
+    std::optional<bool> askYesNoCancel(const std::string& caption, const std::string& text) override;
 
 private:
     QWidget* parent_;

@@ -306,6 +306,16 @@ void Material::takeContentOf(Material& source) {
     announce(MaterialChange::Kind::Replaced);
 }
 
+void Material::swapContent(Material& other) {
+    if (&other == this) {
+        return;
+    }
+    nodes_.swap(other.nodes_);
+    cables_.swap(other.cables_);
+    announce(MaterialChange::Kind::Replaced);
+    other.announce(MaterialChange::Kind::Replaced);
+}
+
 void Material::createDefaultCollectors() {
     for (const DefaultCollector& entry : defaultCollectors) {
         std::unique_ptr<VisualNode> node =

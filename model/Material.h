@@ -125,6 +125,9 @@ public:
     // Takes over the nodes and cables of `source` in place of its own (a load builds them there), which
     // leaves `source` empty; announced once.
     void takeContentOf(Material& source);
+    // Exchanges the whole content (nodes with their ids, cables) with `other`; both are announced as
+    // replaced. Undoing a Clear or an import swaps back.
+    void swapContent(Material& other);
     // Appends "Diffuse map", "Reflection map", "Reflection mask", "Normal map" and "Specular map"
     // (slots 0, 1, 2, 4, 3), each 256 x 256.
     void createDefaultCollectors();

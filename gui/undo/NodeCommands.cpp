@@ -107,7 +107,7 @@ void ResizeNodeCommand::apply() {
     const VisualNode& node = existingNode(material(), node_);
     for (std::size_t i = material().getCableCount(); i-- > 0;) {
         const Cable& cable = material().getCable(i);
-        if (cable.involves(node) && cable.getFrom().getSize() != cable.getTo().getSize()) {
+        if (cable.involves(node)) {
             removedCables_.push_back(material().removeCable(&cable));
         }
     }

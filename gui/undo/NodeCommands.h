@@ -72,8 +72,8 @@ private:
     std::string previous_;
 };
 
-// Resizes the node and removes its cables that join it to a node of another size, which can no
-// longer carry an image.
+// Resizes the node and removes every cable attached to it (a resized node starts unconnected, as the
+// editor has always done; cables join nodes of one size only).
 class ResizeNodeCommand : public MaterialCommand {
 public:
     ResizeNodeCommand(Material& material, NodeId node, Point size);

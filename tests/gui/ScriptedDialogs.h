@@ -27,6 +27,16 @@ public:
     bool askOkCancel(const std::string& caption, const std::string& text) override {
         return next(caption, text);
     }
+    std::optional<bool> askYesNoCancel(const std::string& caption, const std::string& text) override {
+        questions.push_back({caption, text});
+        if (threeWay.empty()) {
+            ADD_FAILURE() << "Unexpected question: " << text;
+            return std::nullopt;
+        }
+        const std::optional<bool> answer = threeWay.front();
+        threeWay.pop_front();
+        return answer;
+    }
     std::optional<std::string> askOpenFile(const FileQuestion& question) override {
         return nextFile(question);
     }
@@ -35,6 +45,7 @@ public:
     }
 
     std::deque<bool> answers;                     // for Yes/No and OK/Cancel, in order
+    std::deque<std::optional<bool>> threeWay;     // for Yes/No/Cancel (nothing: Cancel)
     std::deque<std::optional<std::string>> files; // for file dialogs, in order
     std::vector<Shown> questions;
     std::vector<FileQuestion> fileQuestions;

@@ -1,0 +1,122 @@
+#pragma once
+
+// The editor's main window ("ostra.Tools: Velvor"): the banner, the progress bar, the status line and
+// its log button, the "Available nodes" list, the canvas and the parameter area, laid out in pixels on
+// every resize; the menus; and the commands. It owns the material of one editing run, the undo stack
+// and everything that shows the material. Every command runs guarded: a failure is shown in the
+// "Exception" box and the run goes on with the material, the history and the windows unchanged.
+
+#include "gui/EditingRun.h"
+#include "gui/Handlers.h"
+#include "gui/ProgressReporter.h"
+#include "gui/windows/ResultWindow.h"
+#include "model/Material.h"
+
+#include <QDialog>
+#include <QUndoStack>
+#include <memory>
+
+class Dialogs;
+class NodesView;
+class OperatorEditor;
+class QAction;
+#include <QFrame>
+class QLabel;
+class QListWidget;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+
+class MainWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // Loads the record's material through the temporary file (or starts with the five collectors when
+    // the record is empty). Questions go to `dialogs`, or to Qt's dialogs over this window when it is
+    // null. Raises Exception when the temporary file cannot be written.
+    MainWindow(MaterialData& data, Dialogs* dialogs);
+    ~MainWindow() override;
+
+    // The commands of the menus.
+    void clearMaterial();
+    void importMaterial();
+    void exportMaterial();
+    void exportPackedMaterial();
+    void save();
+    void openAll();
+    void renderAll();
+    void renderIfAuto();
+    void setAutoRender(bool on);
+    void showHelp();
+    void showAbout();
+    void showLog();
+    void undo();
+    void redo();
+
+    // A node of the list's row (1..6 of the type table) named "Unnamed", 256 x 256, at the view's
+    // point (20, 20), selected; nothing while no row is selected.
+    void createSelectedNodeType();
+
+    // For the handlers.
+    void replaceOperatorEditor(OperatorEditor* editor);
+    void openResultWindow(NodeId node);
+
+    Material& getMaterial() { return material_; }
+    QUndoStack& getUndoStack() { return undoStack_; }
+    NodesView& getCanvas() { return *canvas_; }
+    QListWidget& getNodeList() { return *nodeList_; }
+    QWidget& getParameterArea() { return *parameterArea_; }
+    OperatorEditor* getOperatorEditor() const { return operatorEditor_; }
+    VelvorGUI::ProgressReporter& getProgress() { return *progress_; }
+    ResultWindowRegistry& getResultWindows() { return resultWindows_; }
+    QLabel& getStatus() { return *status_; }
+    QAction& autoRenderAction() { return *autoRender_; }
+    bool isAutoRender() const { return autoRenderOn_; }
+    Dialogs& getDialogs() { return dialogs_; }
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void buildMenus(QMenuBar& menus);
+    void buildNodeList();
+    void layOut();
+    void loadRecord();
+    // Replaces the whole material by `content` as one undo step, closing the windows that showed the
+    // old one.
+    void replaceContent(std::unique_ptr<Material> content, const QString& text);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    MaterialData& data_;
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs& dialogs_;
+    Material material_;
+    QUndoStack undoStack_;
+    ResultWindowRegistry resultWindows_;
+    bool autoRenderOn_ = true;
+    bool reoriented_ = false;
+
+    QWidget* client_;
+    QLabel* banner_;
+    QProgressBar* progressBar_;
+    QLabel* status_;
+    QPushButton* logButton_;
+    QLabel* nodesLabel_;
+    QLabel* structureLabel_;
+    QListWidget* nodeList_;
+    QFrame* canvasPanel_;
+    NodesView* canvas_;
+    QFrame* parameterArea_;
+    OperatorEditor* operatorEditor_ = nullptr;
+    QAction* autoRender_ = nullptr;
+    std::unique_ptr<VelvorGUI::ProgressReporter> progress_;
+
+    VelvorGUI::OnSelectNode onSelect_{*this};
+    VelvorGUI::OnChangeNode onChange_{*this};
+    VelvorGUI::OnProbeNode onProbe_{*this};
+    VelvorGUI::OnResizeNode onResize_{*this};
+};
