@@ -1,6 +1,8 @@
 #include "CanvasDriver.h"
-#include "ScriptedPrompt.h"
-#include "gui/CanvasWindow.h"
+#include "ScriptedDialogs.h"
+#include "base/File.h"
+#include "gui/MainWindow.h"
+#include "gui/NodesView.h"
 #include "gui/undo/NodeCommands.h"
 #include "io/MaterialXml.h"
 
@@ -19,10 +21,8 @@ constexpr Point nowhere{-30000, -30000};
 class CanvasUndoTest : public testing::TestWithParam<unsigned> {
 protected:
     void SetUp() override {
-        ScriptedPrompt prompt;
-        ASSERT_EQ(loadXml(material, VELVOR_SOURCE_DIR "/examples/tiles.ostra-material", prompt),
-                  LoadOutcome::Complete);
-        window.resize(900, 600);
+        window.setAutoRender(false); // the edits are what is checked, not the pictures
+        window.resize(1040, 940);
     }
 
     int below(std::size_t bound) { return static_cast<int>(random() % bound); }
@@ -72,9 +72,11 @@ protected:
         }
     }
 
-    Material material;
-    QUndoStack stack;
-    CanvasWindow window{material, stack};
+    MaterialData data{readFile(VELVOR_SOURCE_DIR "/examples/tiles.ostra-material"), {}};
+    ScriptedDialogs dialogs;
+    MainWindow window{data, &dialogs};
+    Material& material = window.getMaterial();
+    QUndoStack& stack = window.getUndoStack();
     std::mt19937 random{GetParam()};
 };
 

@@ -2,12 +2,20 @@
 // object exists, and one application lives for the whole run.
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
 
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // The editor's temporary material file, one per test process (ctest runs them side by side).
+    const std::string temporary = "/tmp/velvor-gui-test-" + std::to_string(getpid()) + ".tmp";
+    setenv("VELVOR_TMP_MATERIAL", temporary.c_str(), 1);
     QApplication application(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    const int status = RUN_ALL_TESTS();
+    std::remove(temporary.c_str());
+    return status;
 }

@@ -1,5 +1,4 @@
 #include "CanvasDriver.h"
-#include "gui/CanvasWindow.h"
 #include "gui/RenameDialog.h"
 
 #include <QKeyEvent>
@@ -235,26 +234,4 @@ TEST_F(NodesViewTest, RenamingIsOneStepAndTellsNoListener) {
     EXPECT_TRUE(log.fired.empty());
     stack.undo();
     EXPECT_EQ(node.getName(), "old");
-}
-
-TEST(CanvasWindowTest, CtrlZUndoesAndCtrlShiftZOrCtrlYRedoes) {
-    Material material(Material::Empty{});
-    const VisualNode& node = material.addNode("n", nodeTypes[1], {8, 8}, {0, 0});
-    QUndoStack stack;
-    CanvasWindow window(material, stack);
-    window.show();
-    window.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-    NodesView& canvas = window.getCanvas();
-    const Point start = onScreen(canvas, node, {50, 50});
-    drag(canvas, start, {start.x + 30, start.y});
-    const Point moved = node.getPosition();
-    QTest::keyClick(&canvas, Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(node.getPosition(), (Point{0, 0}));
-    QTest::keyClick(&canvas, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-    EXPECT_EQ(node.getPosition(), moved);
-    QTest::keyClick(&canvas, Qt::Key_Z, Qt::ControlModifier);
-    QTest::keyClick(&canvas, Qt::Key_Y, Qt::ControlModifier);
-    EXPECT_EQ(node.getPosition(), moved);
-    EXPECT_EQ(moved, (Point{30, 0}));
 }

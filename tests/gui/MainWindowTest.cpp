@@ -1,0 +1,259 @@
+#include "gui/MainWindow.h"
+
+#include "CanvasDriver.h"
+#include "ScriptedDialogs.h"
+#include "base/File.h"
+#include "core/PackedMaterial.h"
+#include "gui/NodesView.h"
+#include "gui/editors/OperatorEditor.h"
+#include "gui/editors/ValueEditorInt.h"
+#include "gui/windows/ResultView.h"
+#include "io/MaterialXml.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTimer>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public testing::Test {
+protected:
+    void SetUp() override {
+        window.resize(1100, 800);
+        window.show();
+    }
+    void TearDown() override {
+        window.getUndoStack().setClean(); // no question when the fixture closes
+        HelperWindow::closeAll();
+    }
+
+    VisualNode* named(const std::string& name) {
+        Material& material = window.getMaterial();
+        for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+            if (material.getNode(i).getName() == name) {
+                return &material.getNode(i);
+            }
+        }
+        return nullptr;
+    }
+    void chooseListRow(int row) { window.getNodeList().setCurrentRow(row); }
+    std::size_t openResultWindows() const {
+        return static_cast<std::size_t>(
+            std::count_if(HelperWindow::openWindows().begin(), HelperWindow::openWindows().end(),
+                          [](HelperWindow* open) { return dynamic_cast<ResultWindow*>(open) != nullptr; }));
+    }
+    static bool samePixels(const Velvor::Image& a, const Velvor::Image& b) {
+        return a.sameSizeAs(b) && std::memcmp(a.getPixels(), b.getPixels(),
+                                              static_cast<std::size_t>(a.getPixelCount()) * 4) == 0;
+    }
+
+    MaterialData data;
+    ScriptedDialogs dialogs;
+    MainWindow window{data, &dialogs};
+};
+
+} // namespace
+
+// A whole session, as a user goes through it.
+TEST_F(MainWindowTest, MakeRenderUndoAndSaveAMaterial) {
+    Material& material = window.getMaterial();
+    ASSERT_EQ(material.getNodeCount(), 5u);
+    NodesView& canvas = window.getCanvas();
+
+    chooseListRow(0); // Checkerboard
+    window.createSelectedNodeType();
+    VisualNode* board = named("Unnamed");
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->getTypeId(), 1);
+    EXPECT_EQ(board->getSize(), (Point{256, 256}));
+    EXPECT_EQ(board->getPosition(), canvas.spawnPoint());
+    EXPECT_EQ(canvas.selectedNode(), board);
+    ASSERT_NE(window.getOperatorEditor(), nullptr);
+
+    VisualNode& diffuse = *named("Diffuse map");
+    drag(canvas, onScreen(canvas, *board, {50, 80}),
+         onScreen(canvas, *board, {450, 80})); // off the collector
+    window.openResultWindow(diffuse.getId());
+    click(canvas, Qt::RightButton, portCentreOnScreen(canvas, *board, -1));
+    click(canvas, Qt::RightButton, portCentreOnScreen(canvas, diffuse, 0));
+    ASSERT_EQ(material.getCableCount(), 1u);
+    EXPECT_EQ(window.getStatus().text(), "Ready.");
+    ASSERT_FALSE(diffuse.isDirty()); // auto rendering ran
+    const Velvor::Image before = diffuse.getOperator().getImage();
+
+    canvas.selectNode(*board);
+    auto& blocks = dynamic_cast<ValueEditorInt&>(*window.getOperatorEditor()->getEditors().front());
+    blocks.getScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_FALSE(samePixels(diffuse.getOperator().getImage(), before));
+    EXPECT_EQ(window.getStatus().text(), "Ready.");
+
+    window.undo();
+    EXPECT_TRUE(samePixels(diffuse.getOperator().getImage(), before));
+
+    window.save();
+    EXPECT_TRUE(window.getUndoStack().isClean());
+    EXPECT_EQ(std::count(data.xml.begin(), data.xml.end(), '\n') > 0, true);
+    for (const char* expected : {"<collector", "<checkerboard", "<cable"}) {
+        EXPECT_NE(data.xml.find(expected), std::string::npos) << expected;
+    }
+    // The packed bytes render the diffuse map to the editor's pixels.
+    Velvor::PackedMaterial packed(
+        std::span(reinterpret_cast<const std::uint8_t*>(data.packed.data()), data.packed.size()));
+    packed.render();
+    const auto outputs = packed.getCollectors();
+    ASSERT_EQ(outputs.size(), 5u);
+    EXPECT_TRUE(samePixels(*outputs[0].image, diffuse.getOperator().getImage()));
+}
+
+TEST_F(MainWindowTest, TheListOffersSixTypesAndCreatesNothingWithoutASelection) {
+    ASSERT_EQ(window.getNodeList().count(), 6);
+    for (int row = 0; row < 6; ++row) {
+        EXPECT_NE(window.getNodeList().item(row)->text(), "Collector");
+    }
+    window.getNodeList().clearSelection();
+    window.createSelectedNodeType();
+    EXPECT_EQ(window.getMaterial().getNodeCount(), 5u);
+    EXPECT_EQ(window.getUndoStack().count(), 0);
+}
+
+TEST_F(MainWindowTest, SelectionBuildsOnePanelAndProbingNeedsASelection) {
+    chooseListRow(1); // Mixer
+    window.createSelectedNodeType();
+    OperatorEditor* panel = window.getOperatorEditor();
+    ASSERT_NE(panel, nullptr);
+    window.getCanvas().selectNode(*named("Unnamed"));
+    EXPECT_EQ(window.getOperatorEditor(), panel);
+    window.getCanvas().selectNone();
+    EXPECT_EQ(window.getOperatorEditor(), nullptr);
+    window.getCanvas().probeSelectedNode();
+    EXPECT_EQ(openResultWindows(), 0u);
+}
+
+TEST_F(MainWindowTest, ClearAsksAndOpenAllFollowsTheNewMaterial) {
+    chooseListRow(0);
+    window.createSelectedNodeType();
+    window.openAll();
+    EXPECT_EQ(openResultWindows(), 5u);
+
+    dialogs.answers = {false}; // Cancel changes nothing
+    window.clearMaterial();
+    EXPECT_EQ(window.getMaterial().getNodeCount(), 6u);
+    EXPECT_EQ(openResultWindows(), 5u);
+
+    dialogs.answers = {true};
+    window.clearMaterial();
+    EXPECT_EQ(dialogs.questions.back().text, "This will clear your whole material and create a new one!");
+    EXPECT_EQ(window.getMaterial().getNodeCount(), 5u);
+    EXPECT_EQ(openResultWindows(), 0u);
+    window.openAll();
+    EXPECT_EQ(openResultWindows(), 5u);
+    // Clear is one step like any other.
+    window.undo();
+    EXPECT_EQ(window.getMaterial().getNodeCount(), 6u);
+}
+
+TEST_F(MainWindowTest, AutoRenderingToggledTwiceIsOnAgain) {
+    QAction& toggle = window.autoRenderAction();
+    EXPECT_TRUE(toggle.isChecked());
+    toggle.trigger();
+    EXPECT_FALSE(window.isAutoRender());
+    toggle.trigger();
+    EXPECT_TRUE(window.isAutoRender());
+    EXPECT_TRUE(toggle.isChecked());
+}
+
+// A failed command is reported and leaves everything as it was; a file that is no material does not
+// wipe the material it was meant to replace.
+TEST_F(MainWindowTest, FailuresAreShownAndChangeNothing) {
+    window.openAll();
+    const std::string startXml = materialToXml(window.getMaterial());
+    const int steps = window.getUndoStack().count();
+    const std::string folder = std::filesystem::temp_directory_path().string();
+    dialogs.files = {folder};
+    QList<QAction*> actions = window.findChildren<QAction*>();
+    const auto exportAction =
+        std::find_if(actions.begin(), actions.end(), [](QAction* a) { return a->text() == "&Export..."; });
+    ASSERT_NE(exportAction, actions.end());
+    (*exportAction)->trigger();
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, "Exception");
+    EXPECT_EQ(
+        dialogs.messages[0].text.rfind("You just received a nice exception, with the following message:\n"
+                                       "Could not write file ",
+                                       0),
+        0u);
+
+    const std::string junk = folder + "/velvor-not-a-material.txt";
+    writeFile(junk, std::string_view("no XML here"));
+    dialogs.files = {junk};
+    window.importMaterial();
+    EXPECT_EQ(dialogs.messages.back().text, "Specified file is apparently not a velvor material!");
+    std::filesystem::remove(junk);
+
+    EXPECT_EQ(materialToXml(window.getMaterial()), startXml);
+    EXPECT_EQ(window.getUndoStack().count(), steps);
+    EXPECT_EQ(openResultWindows(), 5u);
+}
+
+TEST_F(MainWindowTest, ClosingWithUnsavedChangesAsks) {
+    chooseListRow(0);
+    window.createSelectedNodeType();
+    dialogs.threeWay = {std::nullopt}; // Cancel: stays open
+    window.close();
+    EXPECT_TRUE(window.isVisible());
+    dialogs.threeWay = {true}; // Yes: saved, then closed
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_NE(data.xml.find("<checkerboard"), std::string::npos);
+}
+
+// With auto rendering, a parameter change regenerates that node and what lies downstream, nothing else.
+TEST(MainWindowRenderTest, AParameterChangeRegeneratesOnlyWhatLiesDownstream) {
+    MaterialData data{readFile(VELVOR_SOURCE_DIR "/examples/tiles.ostra-material"), {}};
+    ScriptedDialogs dialogs;
+    MainWindow window(data, &dialogs);
+    window.renderAll();
+    Material& material = window.getMaterial();
+    const VisualNode* glaze = nullptr;
+    for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+        glaze = material.getNode(i).getName() == "Glaze" ? &material.getNode(i) : glaze;
+    }
+    ASSERT_NE(glaze, nullptr);
+    window.getCanvas().selectNode(*glaze);
+    const std::size_t logged = window.getProgress().getMessages().size();
+    auto& grid = dynamic_cast<ValueEditorInt&>(*window.getOperatorEditor()->getEditors().front());
+    grid.getScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    std::vector<std::string> regenerated;
+    const auto& messages = window.getProgress().getMessages();
+    for (std::size_t i = logged; i < messages.size(); ++i) {
+        if (messages[i].rfind("> node ", 0) == 0) {
+            regenerated.push_back(messages[i].substr(7));
+        }
+    }
+    EXPECT_EQ(regenerated, (std::vector<std::string>{"Glaze", "Glazed tiles", "Diffuse map"}));
+    window.getUndoStack().setClean();
+}
+
+TEST(EditingRunTest, ASecondRunIsRefusedWhileOneIsOpen) {
+    MaterialData data;
+    ScriptedDialogs dialogs;
+    QTimer::singleShot(0, [&] {
+        MaterialData other;
+        editMaterial(other, &dialogs);
+        if (auto* open = dynamic_cast<MainWindow*>(QApplication::activeModalWidget())) {
+            open->close();
+        }
+    });
+    editMaterial(data, &dialogs);
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].caption, "Ai");
+    EXPECT_EQ(dialogs.messages[0].text,
+              "You have already opened an instance of Velvor! Please close that one first!");
+    EXPECT_TRUE(data.xml.empty()); // nothing saved
+}
