@@ -91,6 +91,7 @@ std::string packedPathBeside(const std::string& materialPath) {
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName("velvor");
+    QApplication::setOrganizationName("velvor");
     QApplication::setApplicationVersion(VELVOR_VERSION);
     addDesktopFaces();
 

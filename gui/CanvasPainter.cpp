@@ -122,6 +122,32 @@ void CanvasPainter::paintNode(QPainter& painter, const VisualNode& node, Point p
                      QStringLiteral("%1 x %2").arg(size.x).arg(size.y));
 }
 
+QRect CanvasPainter::thumbnailArea(Point position, int inputCount) {
+    // Inside the body (below the type name's header), clear of the ports, their labels and the edges.
+    const int top = inputCount == 0 ? 31 : portRect(inputCount - 1, inputCount).bottom + 3;
+    return QRect(position.x + 18, position.y + top, 66, nodeBox.bottom - 5 - top);
+}
+
+void CanvasPainter::paintThumbnail(QPainter& painter, const QImage& thumbnail, Point position,
+                                   int inputCount) const {
+    const QRect area = thumbnailArea(position, inputCount);
+    const QRect placed(area.left() + (area.width() - thumbnail.width()) / 2,
+                       area.top() + (area.height() - thumbnail.height()) / 2, thumbnail.width(),
+                       thumbnail.height());
+    painter.drawImage(placed.topLeft(), thumbnail);
+    painter.setPen(QColor(120, 124, 132));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(placed.adjusted(-1, -1, 0, 0));
+}
+
+void CanvasPainter::paintPackedBytes(QPainter& painter, std::size_t bytes, Point position) const {
+    painter.setFont(sizeFont_);
+    painter.setPen(QColor(96, 64, 72));
+    painter.drawText(toQRect({0, nodeBox.bottom, nodeBox.right, nodeBox.bottom + 20}, position),
+                     Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
+                     QStringLiteral("%1 B").arg(bytes));
+}
+
 void CanvasPainter::paintPort(QPainter& painter, Point position, int port, int inputCount) const {
     painter.drawImage(toQRect(portRect(port, inputCount), position), port_);
 }

@@ -29,6 +29,12 @@ public:
     // The box whose top-left corner is at `position`, its ports, the type name inside it, the node's
     // name above and its image size below; outlined when selected.
     void paintNode(QPainter& painter, const VisualNode& node, Point position, bool selected) const;
+    // Optional annotations of a node box: a thumbnail of its image inside the box (below its ports),
+    // and its record's bytes in the packed form at the left under the box.
+    void paintThumbnail(QPainter& painter, const QImage& thumbnail, Point position, int inputCount) const;
+    void paintPackedBytes(QPainter& painter, std::size_t bytes, Point position) const;
+    // The box area free for a thumbnail: the body below the ports (all of it without inputs).
+    static QRect thumbnailArea(Point position, int inputCount);
     // The three strokes of a cable; a stored cable is drawn as Accepting.
     void paintCable(QPainter& painter, const CableCurve& curve, bool selected, CableTarget target) const;
 

@@ -23,6 +23,9 @@ public:
     virtual std::optional<std::string> askSaveFile(const FileQuestion& question) = 0;
     // A warning with OK and Cancel; true for OK.
     virtual bool askOkCancel(const std::string& caption, const std::string& text) = 0;
+    // A whole number between `minimum` and `maximum`, starting at `value`; nothing for Cancel.
+    virtual std::optional<int> askNumber(const std::string& caption, const std::string& text, int value,
+                                         int minimum, int maximum) = 0;
     // A question with Yes, No and Cancel: true, false, or nothing for Cancel.
     virtual std::optional<bool> askYesNoCancel(const std::string& caption, const std::string& text) = 0;
 };

@@ -1,5 +1,7 @@
 #include "gui/ImageConversion.h"
 
+#include <algorithm>
+
 QImage displayedImage(const Velvor::Image& image) {
     if (image.getWidth() <= 0 || image.getHeight() <= 0) {
         return {};
@@ -9,4 +11,37 @@ QImage displayedImage(const Velvor::Image& image) {
     const QImage borrowed(reinterpret_cast<const uchar*>(image.getPixels()), image.getWidth(),
                           image.getHeight(), image.getWidth() * 4, QImage::Format_RGB32);
     return borrowed.mirrored(false, true);
+}
+
+QImage thumbnailOf(const Velvor::Image& image, QSize box) {
+    const int width = image.getWidth();
+    const int height = image.getHeight();
+    if (width <= 0 || height <= 0 || box.isEmpty()) {
+        return {};
+    }
+    const double scale =
+        std::min(static_cast<double>(box.width()) / width, static_cast<double>(box.height()) / height);
+    const int thumbWidth = std::max(1, static_cast<int>(width * scale));
+    const int thumbHeight = std::max(1, static_cast<int>(height * scale));
+    QImage thumbnail(thumbWidth, thumbHeight, QImage::Format_RGB32);
+    for (int y = 0; y < thumbHeight; ++y) {
+        // Thumbnail row 0 is the top; image row 0 the bottom.
+        const int row = height - 1 - static_cast<int>((y + 0.5) * height / thumbHeight);
+        const int nextRow = std::max(0, row - 1);
+        auto* out = reinterpret_cast<QRgb*>(thumbnail.scanLine(y));
+        for (int x = 0; x < thumbWidth; ++x) {
+            const int column = std::min(width - 1, static_cast<int>((x + 0.5) * width / thumbWidth));
+            const int nextColumn = std::min(width - 1, column + 1);
+            const Velvor::Pixel samples[] = {image.row(row)[column], image.row(row)[nextColumn],
+                                             image.row(nextRow)[column], image.row(nextRow)[nextColumn]};
+            unsigned red = 0, green = 0, blue = 0;
+            for (const Velvor::Pixel p : samples) {
+                red += Velvor::redOf(p);
+                green += Velvor::greenOf(p);
+                blue += Velvor::blueOf(p);
+            }
+            out[x] = qRgb(static_cast<int>(red / 4), static_cast<int>(green / 4), static_cast<int>(blue / 4));
+        }
+    }
+    return thumbnail;
 }

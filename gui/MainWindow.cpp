@@ -11,7 +11,9 @@
 #include "gui/undo/ReplaceContentCommand.h"
 #include "gui/windows/HelpWindow.h"
 #include "gui/windows/LogWindow.h"
+#include "gui/windows/PreviewWindow.h"
 #include "io/MaterialXml.h"
+#include "io/PackedBudget.h"
 #include "io/PackedExport.h"
 
 #include <QCloseEvent>
@@ -21,6 +23,7 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -92,6 +95,9 @@ MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs)
     nodesLabel_->setGeometry(9, 97, 108, 16);
     structureLabel_ = new QLabel("Current structure:", client_);
     structureLabel_->setGeometry(117, 97, 160, 16);
+    packedSize_ = new QLabel(client_);
+    packedSize_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    packedBudget_ = QSettings().value("packedBudget", 0).toInt();
     nodeList_ = new QListWidget(client_);
     buildNodeList();
     canvasPanel_ = sunkenPanel(client_);
@@ -103,6 +109,8 @@ MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs)
     canvas_->getChangeEvents().add(&onChange_);
     canvas_->getProbeEvents().add(&onProbe_);
     canvas_->getResizeEvents().add(&onResize_);
+    material_.addObserver(&materialWatch_);
+    updatePackedSize();
     resize(1100, 760);
     layOut();
     // A new run starts with no unsaved change.
@@ -111,6 +119,7 @@ MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs)
 
 MainWindow::~MainWindow() {
     HelperWindow::closeAll();
+    material_.removeObserver(&materialWatch_);
     // The panel and the canvas watch the material; they go before it does.
     delete operatorEditor_;
     delete canvas_;
@@ -159,6 +168,16 @@ void MainWindow::buildMenus(QMenuBar& menus) {
     QMenu* view = menus.addMenu("&View");
     connect(view->addAction("&Reorient view"), &QAction::triggered, this, [this] { canvas_->reorient(); });
     connect(view->addAction("Open &all"), &QAction::triggered, this, guardedSlot(&MainWindow::openAll));
+    connect(view->addAction("&Preview"), &QAction::triggered, this, guardedSlot(&MainWindow::showPreview));
+    view->addSeparator();
+    QAction* thumbnails = view->addAction("&Thumbnails");
+    thumbnails->setCheckable(true);
+    thumbnails->setChecked(true);
+    connect(thumbnails, &QAction::toggled, this, [this](bool on) { canvas_->setThumbnailsShown(on); });
+    QAction* packedSizes = view->addAction("Packed &sizes");
+    packedSizes->setCheckable(true);
+    packedSizes->setChecked(true);
+    connect(packedSizes, &QAction::toggled, this, [this](bool on) { canvas_->setPackedBytesShown(on); });
 
     QMenu* render = menus.addMenu("&Render");
     connect(render->addAction("&Render all"), &QAction::triggered, this, guardedSlot(&MainWindow::renderAll));
@@ -167,6 +186,10 @@ void MainWindow::buildMenus(QMenuBar& menus) {
     autoRender_->setChecked(true);
     connect(autoRender_, &QAction::toggled, this, &MainWindow::setAutoRender);
     render->addAction("&Resize nodes...")->setEnabled(false);
+
+    QMenu* options = menus.addMenu("&Options");
+    connect(options->addAction("Packed size budget..."), &QAction::triggered, this,
+            guardedSlot(&MainWindow::askPackedBudget));
 
     QMenu* help = menus.addMenu("&Help");
     connect(help->addAction("&Help..."), &QAction::triggered, this, guardedSlot(&MainWindow::showHelp));
@@ -214,6 +237,7 @@ void MainWindow::layOut() {
     parameterArea_->setGeometry(8, h - 212, w - 16, 204);
     logButton_->setGeometry(w - 34, 73, 26, 20);
     status_->setGeometry(188, 73, w - 230, 20);
+    packedSize_->setGeometry(w - 400, 97, 392, 16);
 }
 
 void MainWindow::showEvent(QShowEvent* event) {
@@ -333,7 +357,7 @@ void MainWindow::renderAll() {
         }
     }
     resultWindows_.redrawAll();
-    canvas_->update();
+    canvas_->refreshThumbnails();
 }
 
 void MainWindow::renderIfAuto() {
@@ -356,6 +380,45 @@ void MainWindow::showHelp() {
 void MainWindow::showAbout() {
     auto* about = new AboutBox(this);
     about->open();
+}
+
+void MainWindow::showPreview() {
+    new PreviewWindow(this, material_, resultWindows_);
+}
+
+void MainWindow::askPackedBudget() {
+    const std::optional<int> budget = dialogs_.askNumber(
+        "Packed size budget...", "Largest packed size in bytes (0 for none):", packedBudget_, 0, 1 << 24);
+    if (!budget) {
+        return;
+    }
+    packedBudget_ = *budget;
+    QSettings().setValue("packedBudget", packedBudget_);
+    updatePackedSize();
+}
+
+// The size the packed export would have now, counted by a real export in memory; red beyond the
+// budget.
+void MainWindow::updatePackedSize() {
+    const PackedBudget budget = measurePackedBudget(material_);
+    canvas_->setPackedBytes(budget.recordBytes);
+    QString text;
+    bool over = false;
+    if (budget.total) {
+        text = QString("Packed size: %1 bytes").arg(*budget.total);
+        if (packedBudget_ > 0) {
+            text += QString(" of %1").arg(packedBudget_);
+            over = *budget.total > static_cast<std::size_t>(packedBudget_);
+        }
+    } else {
+        text = "Packed size: not exportable";
+        packedSize_->setToolTip(QString::fromStdString(budget.problem));
+    }
+    if (budget.total) {
+        packedSize_->setToolTip(QString());
+    }
+    packedSize_->setText(text);
+    packedSize_->setStyleSheet(over ? "color: #c81e1e; font-weight: bold;" : "");
 }
 
 void MainWindow::showLog() {

@@ -50,6 +50,11 @@ public:
     void showHelp();
     void showAbout();
     void showLog();
+    void showPreview();
+    // The packed size the user wants to stay within (0: none), kept with the user's settings.
+    void askPackedBudget();
+    int getPackedBudget() const { return packedBudget_; }
+    QLabel& getPackedSize() { return *packedSize_; }
     void undo();
     void redo();
 
@@ -90,6 +95,17 @@ private:
     void replaceContent(std::unique_ptr<Material> content, const QString& text);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Recounts the packed form after every change of the material.
+    void updatePackedSize();
+
+    class MaterialWatch : public MaterialObserver {
+    public:
+        explicit MaterialWatch(MainWindow& window) : window_(window) {}
+        void materialChanged(const MaterialChange&) override { window_.updatePackedSize(); }
+
+    private:
+        MainWindow& window_;
+    };
 
     MaterialData& data_;
     std::unique_ptr<Dialogs> ownDialogs_;
@@ -107,6 +123,9 @@ private:
     QPushButton* logButton_;
     QLabel* nodesLabel_;
     QLabel* structureLabel_;
+    QLabel* packedSize_;
+    int packedBudget_ = 0;
+    MaterialWatch materialWatch_{*this};
     QListWidget* nodeList_;
     QFrame* canvasPanel_;
     NodesView* canvas_;

@@ -2,6 +2,7 @@
 
 #include "gui/CanvasGeometry.h"
 #include "gui/ExceptionBox.h"
+#include "gui/ImageConversion.h"
 #include "gui/RenameDialog.h"
 #include "gui/undo/CableCommands.h"
 #include "gui/undo/NodeCommands.h"
@@ -149,6 +150,47 @@ void NodesView::fireResize(Point size) {
     resizeEvents_.fire(&size);
 }
 
+void NodesView::setThumbnailsShown(bool shown) {
+    thumbnailsShown_ = shown;
+    update();
+}
+
+void NodesView::setPackedBytesShown(bool shown) {
+    packedBytesShown_ = shown;
+    update();
+}
+
+void NodesView::refreshThumbnails() {
+    thumbnails_.clear();
+    for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
+        const VisualNode& node = material_.getNode(i);
+        const QRect area = CanvasPainter::thumbnailArea({0, 0}, node.getInputCount());
+        const QImage thumbnail = thumbnailOf(node.getOperator().getImage(), area.size());
+        if (!thumbnail.isNull()) {
+            thumbnails_.emplace(node.getId(), thumbnail);
+        }
+    }
+    update();
+}
+
+void NodesView::setPackedBytes(std::unordered_map<NodeId, std::size_t> bytes) {
+    packedBytes_ = std::move(bytes);
+    update();
+}
+
+void NodesView::paintAnnotations(QPainter& painter, const VisualNode& node, Point position) const {
+    if (thumbnailsShown_ && !node.isDirty()) {
+        if (const auto found = thumbnails_.find(node.getId()); found != thumbnails_.end()) {
+            painter_.paintThumbnail(painter, found->second, position, node.getInputCount());
+        }
+    }
+    if (packedBytesShown_) {
+        if (const auto found = packedBytes_.find(node.getId()); found != packedBytes_.end()) {
+            painter_.paintPackedBytes(painter, found->second, position);
+        }
+    }
+}
+
 void NodesView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const Point viewSize = getClientSize();
@@ -160,6 +202,7 @@ void NodesView::paintEvent(QPaintEvent*) {
             const Point position = toScreen(node.getPosition());
             if (mayShow(position, viewSize)) {
                 painter_.paintNode(painter, node, position, &node == selected);
+                paintAnnotations(painter, node, position);
             }
         }
         if (cable_) {

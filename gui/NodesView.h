@@ -22,6 +22,7 @@
 
 #include <QUndoStack>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 class NodesView : public Window {
@@ -50,6 +51,17 @@ public:
     void deleteSelection();
     void doubleSelectedSize();
     void halveSelectedSize();
+
+    // Annotations beyond the plain canvas, both on by default: a thumbnail of each node's last
+    // rendered image inside its box (hidden while the node is out of date), and each node's share of
+    // the packed form under it. With both off the canvas draws nothing else.
+    void setThumbnailsShown(bool shown);
+    bool areThumbnailsShown() const { return thumbnailsShown_; }
+    void setPackedBytesShown(bool shown);
+    // Takes new thumbnails of every node from its current image; called after rendering.
+    void refreshThumbnails();
+    // The packed record sizes to show, by node (nodes without an entry show none).
+    void setPackedBytes(std::unordered_map<NodeId, std::size_t> bytes);
 
     Events& getSelectionEvents() { return selectionEvents_; }
     Events& getChangeEvents() { return changeEvents_; }
@@ -92,6 +104,7 @@ private:
         NodesView& view_;
     };
 
+    void paintAnnotations(QPainter& painter, const VisualNode& node, Point position) const;
     void leftPress(Point p);
     void rightPress(Point p);
     void moveTo(Point p);
@@ -125,6 +138,10 @@ private:
     int dragCount_ = 0; // tells one drag's moves from the next drag's
     std::optional<DrawnCable> cable_;
 
+    bool thumbnailsShown_ = true;
+    bool packedBytesShown_ = true;
+    std::unordered_map<NodeId, QImage> thumbnails_;
+    std::unordered_map<NodeId, std::size_t> packedBytes_;
     Events selectionEvents_;
     Events probeEvents_;
     Events changeEvents_;

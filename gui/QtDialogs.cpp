@@ -1,6 +1,7 @@
 #include "gui/QtDialogs.h"
 
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 
 namespace {
@@ -53,4 +54,11 @@ std::optional<bool> QtDialogs::askYesNoCancel(const std::string& caption, const 
         return std::nullopt;
     }
     return answer == QMessageBox::Yes;
+}
+
+std::optional<int> QtDialogs::askNumber(const std::string& caption, const std::string& text, int value,
+                                        int minimum, int maximum) {
+    bool ok = false;
+    const int number = QInputDialog::getInt(parent_, qt(caption), qt(text), value, minimum, maximum, 1, &ok);
+    return ok ? std::optional(number) : std::nullopt;
 }

@@ -14,6 +14,8 @@ public:
     std::optional<std::string> askOpenFile(const FileQuestion& question) override;
     std::optional<std::string> askSaveFile(const FileQuestion& question) override;
     bool askOkCancel(const std::string& caption, const std::string& text) override;
+    std::optional<int> askNumber(const std::string& caption, const std::string& text, int value, int minimum,
+                                 int maximum) override;
     std::optional<bool> askYesNoCancel(const std::string& caption, const std::string& text) override;
 
 private:

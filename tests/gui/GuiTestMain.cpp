@@ -2,6 +2,7 @@
 // object exists, and one application lives for the whole run.
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -14,6 +15,10 @@ int main(int argc, char** argv) {
     const std::string temporary = "/tmp/velvor-gui-test-" + std::to_string(getpid()) + ".tmp";
     setenv("VELVOR_TMP_MATERIAL", temporary.c_str(), 1);
     QApplication application(argc, argv);
+    // Settings written by tests go to a test location, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication::setOrganizationName("velvor-tests");
+    QApplication::setApplicationName("gui_tests");
     ::testing::InitGoogleTest(&argc, argv);
     const int status = RUN_ALL_TESTS();
     std::remove(temporary.c_str());

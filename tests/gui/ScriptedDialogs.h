@@ -37,6 +37,21 @@ public:
         threeWay.pop_front();
         return answer;
     }
+    std::optional<int> askNumber(const std::string& caption, const std::string& text, int, int minimum,
+                                 int maximum) override {
+        questions.push_back({caption, text});
+        if (numbers.empty()) {
+            ADD_FAILURE() << "Unexpected question: " << text;
+            return std::nullopt;
+        }
+        std::optional<int> answer = numbers.front();
+        numbers.pop_front();
+        if (answer) {
+            EXPECT_GE(*answer, minimum);
+            EXPECT_LE(*answer, maximum);
+        }
+        return answer;
+    }
     std::optional<std::string> askOpenFile(const FileQuestion& question) override {
         return nextFile(question);
     }
@@ -46,6 +61,7 @@ public:
 
     std::deque<bool> answers;                     // for Yes/No and OK/Cancel, in order
     std::deque<std::optional<bool>> threeWay;     // for Yes/No/Cancel (nothing: Cancel)
+    std::deque<std::optional<int>> numbers;       // for number questions (nothing: Cancel)
     std::deque<std::optional<std::string>> files; // for file dialogs, in order
     std::vector<Shown> questions;
     std::vector<FileQuestion> fileQuestions;

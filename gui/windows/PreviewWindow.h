@@ -1,0 +1,73 @@
+#pragma once
+
+// "Preview": the material as it will look, its Diffuse map, Normal map and Specular map collectors
+// shaded together on a flat plane (LitShading.h), lit by a point light that follows the mouse, tiled
+// or once like a result window. Redrawn after every render. What cannot be shown (a missing map, maps
+// of different sizes) is said in the window.
+
+#include "base/Events.h"
+#include "core/Image.h"
+#include "gui/HelperWindow.h"
+#include "gui/Window.h"
+#include "gui/preview/LitShading.h"
+
+#include <QString>
+#include <optional>
+
+class Material;
+class QAction;
+class ResultWindowRegistry;
+
+class PreviewView : public Window {
+    Q_OBJECT
+
+public:
+    PreviewView(QWidget* parent, const Material& material);
+
+    void setTiled(bool tiled);
+    // Shades the maps again (after a render).
+    void refresh();
+    // Places the light above the view point, as the mouse does.
+    void setLight(QPoint viewPoint);
+    // Why nothing is shaded, or nothing when the maps are shown.
+    const std::optional<QString>& getProblem() const { return problem_; }
+    const Velvor::Image& getShaded() const { return shaded_; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    const Material& material_;
+    bool tiled_ = true;
+    std::optional<QPoint> lightAt_; // view point; the middle of the image until the mouse moves
+    Velvor::Image shaded_{0, 0};
+    std::optional<QString> problem_;
+};
+
+class PreviewWindow : public HelperWindow {
+    Q_OBJECT
+
+public:
+    // Opens at once.
+    PreviewWindow(QWidget* parent, const Material& material, ResultWindowRegistry& registry);
+    ~PreviewWindow() override;
+
+    PreviewView& getView() { return *view_; }
+    QAction& tiledAction() { return *tiled_; }
+
+private:
+    class Refresher : public Event {
+    public:
+        explicit Refresher(PreviewView& view) : view_(view) {}
+        void handle(void*) override { view_.refresh(); }
+
+    private:
+        PreviewView& view_;
+    };
+
+    ResultWindowRegistry& registry_;
+    PreviewView* view_;
+    QAction* tiled_;
+    Refresher refresher_{*view_};
+};
