@@ -1,0 +1,37 @@
+#pragma once
+
+// Splitting a pass over rows (or pixels) between threads. Every band runs the same code a single
+// thread would run on those rows, and no band reads what another writes, so the image does not depend
+// on the number of threads or on how the rows are split.
+//
+// The thread count is process-wide: VELVOR_THREADS (a positive integer) fixes it at start, otherwise
+// every processor is used; setThreadCount overrides both. One thread runs everything on the calling
+// thread, as a plain loop.
+
+#include <utility>
+
+namespace Velvor {
+
+// At least 1.
+int threadCount();
+// Values below 1 select one thread.
+void setThreadCount(int count);
+// The count VELVOR_THREADS asks for, or 0 when it is unset or not a positive integer.
+int threadCountFromEnvironment();
+
+namespace parallelDetail {
+using BandFunction = void (*)(const void* body, int begin, int end);
+void forEachBand(int count, int minimumBand, BandFunction run, const void* body);
+} // namespace parallelDetail
+
+// Calls body(begin, end) on disjoint bands covering 0 .. count - 1, each at least `minimumBand` long
+// (but the last), in any order and possibly at once. Inside a parallel section (such as the render
+// executor's) the bands become tasks of that section instead of starting new threads.
+template <class Body> void forEachBand(int count, int minimumBand, const Body& body) {
+    parallelDetail::forEachBand(
+        count, minimumBand,
+        [](const void* context, int begin, int end) { (*static_cast<const Body*>(context))(begin, end); },
+        &body);
+}
+
+} // namespace Velvor
