@@ -74,7 +74,10 @@ void forEachBand(int count, int minimumBand, BandFunction run, const void* body)
     const int bandSize = (count + bands - 1) / bands;
     const auto runBand = [&](int band) {
         const int begin = band * bandSize;
-        run(body, begin, std::min(count, begin + bandSize));
+        const int end = std::min(count, begin + bandSize);
+        if (begin < end) {
+            run(body, begin, end);
+        }
     };
     if (omp_in_parallel()) {
 #pragma omp taskloop grainsize(1)
@@ -90,6 +93,24 @@ void forEachBand(int count, int minimumBand, BandFunction run, const void* body)
 #else
     run(body, 0, count);
 #endif
+}
+
+void forEachTask(int count, TaskFunction run, const void* body) {
+    const int threads = threadCount();
+#if defined(_OPENMP)
+    if (threads > 1 && count > 1 && !omp_in_parallel()) {
+#pragma omp parallel num_threads(threads)
+#pragma omp single
+        for (int task = 0; task < count; ++task) {
+#pragma omp task firstprivate(task)
+            run(body, task);
+        }
+        return;
+    }
+#endif
+    for (int task = 0; task < count; ++task) {
+        run(body, task);
+    }
 }
 
 } // namespace parallelDetail

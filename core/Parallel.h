@@ -22,6 +22,8 @@ int threadCountFromEnvironment();
 namespace parallelDetail {
 using BandFunction = void (*)(const void* body, int begin, int end);
 void forEachBand(int count, int minimumBand, BandFunction run, const void* body);
+using TaskFunction = void (*)(const void* body, int task);
+void forEachTask(int count, TaskFunction run, const void* body);
 } // namespace parallelDetail
 
 // Calls body(begin, end) on disjoint bands covering 0 .. count - 1, each at least `minimumBand` long
@@ -32,6 +34,13 @@ template <class Body> void forEachBand(int count, int minimumBand, const Body& b
         count, minimumBand,
         [](const void* context, int begin, int end) { (*static_cast<const Body*>(context))(begin, end); },
         &body);
+}
+
+// Calls body(task) for every task 0 .. count - 1, possibly at once and in any order; the bands of a
+// forEachBand inside a task share the same threads. A body must not throw.
+template <class Body> void forEachTask(int count, const Body& body) {
+    parallelDetail::forEachTask(
+        count, [](const void* context, int task) { (*static_cast<const Body*>(context))(task); }, &body);
 }
 
 } // namespace Velvor
