@@ -157,3 +157,28 @@ TEST_F(RenderTruthTest, ExamplesMatchTheirGoldenDigestsAndAChangeIsNamed) {
         EXPECT_EQ(err.str().find("collector 0 ("), std::string::npos) << err.str();
     }
 }
+
+// The pictures do not depend on the number of threads: every example, from its material file and
+// from its packed export, gives the same PNG bytes and its golden digests with 1, 2 and 8 threads.
+TEST_F(RenderTruthTest, EveryThreadCountGivesTheSamePictures) {
+    const fs::path source(VELVOR_SOURCE_DIR);
+    for (const char* name : {"tiles", "metal-plate", "labelled-panel"}) {
+        SCOPED_TRACE(name);
+        const std::string example = (source / "examples" / (std::string(name) + ".ostra-material")).string();
+        const std::string golden = (source / "tests/golden" / (std::string(name) + ".digest")).string();
+        ASSERT_EQ(run({example, "--threads", "1", "-o", file("one"), "--packed-out", file("packed")}), 0)
+            << err.str();
+        for (const char* threads : {"2", "8"}) {
+            SCOPED_TRACE(threads);
+            ASSERT_EQ(run({example, "--threads", threads, "-o", file(threads)}), 0) << err.str();
+            for (const auto& entry : fs::directory_iterator(file("one"))) {
+                EXPECT_EQ(read(entry.path()), read(fs::path(file(threads)) / entry.path().filename()))
+                    << entry.path().filename();
+            }
+            EXPECT_EQ(run({example, "--threads", threads, "--check", golden}), 0) << err.str();
+            EXPECT_EQ(run({file("packed"), "--threads", threads, "--check", golden}), 0) << err.str();
+        }
+        fs::remove_all(file("one"));
+    }
+    EXPECT_EQ(run({(source / "examples/tiles.ostra-material").string(), "--threads", "0"}), 2);
+}
