@@ -79,16 +79,14 @@ void forEachBand(int count, int minimumBand, BandFunction run, const void* body)
             run(body, begin, end);
         }
     };
+    // Inside a task of forEachTask the other threads have tasks of their own.
     if (omp_in_parallel()) {
-#pragma omp taskloop grainsize(1)
-        for (int band = 0; band < bands; ++band) {
-            runBand(band);
-        }
-    } else {
+        run(body, 0, count);
+        return;
+    }
 #pragma omp parallel for num_threads(threads) schedule(dynamic, 1)
-        for (int band = 0; band < bands; ++band) {
-            runBand(band);
-        }
+    for (int band = 0; band < bands; ++band) {
+        runBand(band);
     }
 #else
     run(body, 0, count);

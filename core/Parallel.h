@@ -27,8 +27,8 @@ void forEachTask(int count, TaskFunction run, const void* body);
 } // namespace parallelDetail
 
 // Calls body(begin, end) on disjoint bands covering 0 .. count - 1, each at least `minimumBand` long
-// (but the last), in any order and possibly at once. Inside a parallel section (such as the render
-// executor's) the bands become tasks of that section instead of starting new threads.
+// (but the last), in any order and possibly at once. Inside a task of forEachTask the bands run one
+// after the other on that task's thread, the other threads having tasks of their own.
 template <class Body> void forEachBand(int count, int minimumBand, const Body& body) {
     parallelDetail::forEachBand(
         count, minimumBand,
@@ -36,8 +36,9 @@ template <class Body> void forEachBand(int count, int minimumBand, const Body& b
         &body);
 }
 
-// Calls body(task) for every task 0 .. count - 1, possibly at once and in any order; the bands of a
-// forEachBand inside a task share the same threads. A body must not throw.
+// Calls body(task) for every task 0 .. count - 1, possibly at once and in any order, one thread a
+// task; a single task runs on the calling thread, so its bands can use every thread. A body must not
+// throw.
 template <class Body> void forEachTask(int count, const Body& body) {
     parallelDetail::forEachTask(
         count, [](const void* context, int task) { (*static_cast<const Body*>(context))(task); }, &body);
