@@ -8,6 +8,7 @@
 #include "base/File.h"
 #include "core/Collector.h"
 #include "core/PackedMaterial.h"
+#include "core/Parallel.h"
 #include "io/ImageDigest.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
@@ -38,7 +39,24 @@ struct Options {
     bool strict = false;
     bool digest = false;
     std::string checkFile;
+    int threads = 0; // 0: VELVOR_THREADS, or every processor
     bool writesPictures() const { return !digest && checkFile.empty(); }
+};
+
+// The thread count for one run of the command, given back afterwards (tests run many in one process).
+class ThreadCountFor {
+public:
+    explicit ThreadCountFor(int count) : previous_(Velvor::threadCount()) {
+        if (count > 0) {
+            Velvor::setThreadCount(count);
+        }
+    }
+    ThreadCountFor(const ThreadCountFor&) = delete;
+    ThreadCountFor& operator=(const ThreadCountFor&) = delete;
+    ~ThreadCountFor() { Velvor::setThreadCount(previous_); }
+
+private:
+    int previous_;
 };
 
 class UsageError : public Exception {
@@ -303,6 +321,9 @@ int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::
                  "Print each collector's slot, size and pixel digest instead of writing pictures");
     app.add_option("--check", options.checkFile,
                    "Compare the collectors with a list printed by --digest; exit 1 naming each that differs");
+    app.add_option("--threads", options.threads,
+                   "Threads to render with (default: VELVOR_THREADS, or every processor); 1 renders on one")
+        ->check(CLI::Range(1, 4096));
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -339,6 +360,7 @@ int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::
         if (!options.xmlOut.empty() && !looksLikeXml(bytes)) {
             throw UsageError("--xml-out needs a material XML file; " + options.input + " is a packed file");
         }
+        const ThreadCountFor threads(options.threads);
         Renderer(options, out, err, showProgress, outIsTerminal).run(bytes);
     } catch (const UsageError& e) {
         err << "velvor-render: " << escapeControlCharacters(e.getMessage()) << "\n";

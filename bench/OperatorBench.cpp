@@ -1,9 +1,11 @@
-// Every operator against a memcpy of the same image bytes, measured in one run.
+// Every operator against a memcpy of the same image bytes, measured in one run, with one thread and
+// with two (the second argument, or the third for the mixer).
 #include "core/Checkboard.h"
 #include "core/Collector.h"
 #include "core/Displacement.h"
 #include "core/Mixer.h"
 #include "core/NormalMap.h"
+#include "core/Parallel.h"
 #include "core/SubPlasma.h"
 #include "core/Text.h"
 
@@ -11,6 +13,20 @@
 #include <cstring>
 
 namespace {
+
+// The thread count from the benchmark's argument at `index`, for the whole benchmark.
+class Threads {
+public:
+    Threads(const benchmark::State& state, int index) : previous_(Velvor::threadCount()) {
+        Velvor::setThreadCount(static_cast<int>(state.range(index)));
+    }
+    ~Threads() { Velvor::setThreadCount(previous_); }
+    Threads(const Threads&) = delete;
+    Threads& operator=(const Threads&) = delete;
+
+private:
+    int previous_;
+};
 
 void setBytes(benchmark::State& state, int side) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * side * side * 4);
@@ -30,6 +46,7 @@ void BM_Memcpy(benchmark::State& state) {
 
 template <class Op> void BM_Generator(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
+    const Threads threads(state, 1);
     Op op(side, side);
     for (auto _ : state) {
         op.generate(nullptr);
@@ -40,6 +57,7 @@ template <class Op> void BM_Generator(benchmark::State& state) {
 
 void BM_Collector(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
+    const Threads threads(state, 1);
     Velvor::Image source(side, side);
     source.fill(0xFF102030u); // untouched pages would all read the one shared zero page
     Velvor::Collector op(side, side);
@@ -62,6 +80,7 @@ Velvor::Image plasma(int side, std::int16_t seed, Velvor::Pixel colour) {
 
 void BM_Mixer(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
+    const Threads threads(state, 2);
     const Velvor::Image a = plasma(side, 1, 0xFFFFA040u);
     const Velvor::Image b = plasma(side, 2, 0xC040A0FFu);
     Velvor::Mixer op(side, side);
@@ -76,6 +95,7 @@ void BM_Mixer(benchmark::State& state) {
 
 void BM_Displacement(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
+    const Threads threads(state, 1);
     const Velvor::Image source = plasma(side, 3, 0xFFFFFFFFu);
     const Velvor::Image modulator = plasma(side, 4, 0xFFFF80C0u);
     Velvor::Displacement op(side, side);
@@ -90,6 +110,7 @@ void BM_Displacement(benchmark::State& state) {
 
 void BM_NormalMap(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
+    const Threads threads(state, 1);
     const Velvor::Image source = plasma(side, 5, 0xFFFFFFFFu);
     Velvor::NormalMap op(side, side);
     const Velvor::Image* inputs[] = {&source};
@@ -100,13 +121,23 @@ void BM_NormalMap(benchmark::State& state) {
     setBytes(state, side);
 }
 
+void sidesAndThreads(benchmark::internal::Benchmark* benchmark) {
+    benchmark->ArgNames({"side", "threads"})->ArgsProduct({{256, 2048, 4096}, {1, 2}})->UseRealTime();
+}
+
 } // namespace
 
-BENCHMARK(BM_Memcpy)->Arg(256)->Arg(2048);
-BENCHMARK(BM_Generator<Velvor::Checkboard>)->Name("Checkerboard")->Arg(256)->Arg(2048);
-BENCHMARK(BM_Generator<Velvor::SubPlasma>)->Name("Subplasma")->Arg(256)->Arg(2048);
-BENCHMARK(BM_Generator<Velvor::Text>)->Name("Text")->Arg(256)->Arg(2048);
-BENCHMARK(BM_Collector)->Arg(256)->Arg(2048);
-BENCHMARK(BM_Mixer)->ArgNames({"side", "type"})->ArgsProduct({{256, 2048}, {0, 1, 2, 3}});
-BENCHMARK(BM_Displacement)->Arg(256)->Arg(2048);
-BENCHMARK(BM_NormalMap)->Arg(256)->Arg(2048);
+// Real time: with two threads the CPU time of the calling thread alone would flatter.
+BENCHMARK(BM_Memcpy)->Arg(256)->Arg(2048)->Arg(4096)->UseRealTime();
+#define VELVOR_SIDES_AND_THREADS                                                                             \
+    ArgNames({"side", "threads"})->ArgsProduct({{256, 2048, 4096}, {1, 2}})->UseRealTime()
+BENCHMARK(BM_Generator<Velvor::Checkboard>)->Name("Checkerboard")->Apply(sidesAndThreads);
+BENCHMARK(BM_Generator<Velvor::SubPlasma>)->Name("Subplasma")->Apply(sidesAndThreads);
+BENCHMARK(BM_Generator<Velvor::Text>)->Name("Text")->Apply(sidesAndThreads);
+BENCHMARK(BM_Collector)->Apply(sidesAndThreads);
+BENCHMARK(BM_Mixer)
+    ->ArgNames({"side", "type", "threads"})
+    ->ArgsProduct({{256, 2048, 4096}, {0, 1, 2, 3}, {1, 2}})
+    ->UseRealTime();
+BENCHMARK(BM_Displacement)->Apply(sidesAndThreads);
+BENCHMARK(BM_NormalMap)->Apply(sidesAndThreads);

@@ -1,6 +1,7 @@
 #include "core/Displacement.h"
 
 #include "core/ColourSpace.h"
+#include "core/Parallel.h"
 
 #include <algorithm>
 #include <cmath>
@@ -119,31 +120,33 @@ void Displacement::generate(const Image* const* inputs) {
     const unsigned channelShiftX = channelBitShift(amountXSource);
     const unsigned channelShiftY = channelBitShift(amountYSource);
 
-    for (int i = 0; i < height; ++i) {
-        const Pixel* modulatorRow = modulator.row(i);
-        Pixel* out = image_.row(i);
-        for (int j = 0; j < width; ++j) {
-            const Pixel m = modulatorRow[j];
-            double dx = 0.0;
-            double dy = 0.0;
-            if (needsHsv) {
-                const Hsv hsv = rgbToHsv(m);
-                dx = static_cast<double>(channelFraction(m, hsv, amountXSource)) * amountX;
-                dy = static_cast<double>(channelFraction(m, hsv, amountYSource)) * amountY;
-            } else {
-                dx = shiftX[(m >> channelShiftX) & 0xFFu];
-                dy = shiftY[(m >> channelShiftY) & 0xFFu];
-            }
-            const Coordinate x = wrapCoordinate(static_cast<float>(dx + j), width);
-            const Coordinate y = wrapCoordinate(static_cast<float>(dy + i), height);
+    forEachBand(height, std::max(1, 16384 / width), [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+            const Pixel* modulatorRow = modulator.row(i);
+            Pixel* out = image_.row(i);
+            for (int j = 0; j < width; ++j) {
+                const Pixel m = modulatorRow[j];
+                double dx = 0.0;
+                double dy = 0.0;
+                if (needsHsv) {
+                    const Hsv hsv = rgbToHsv(m);
+                    dx = static_cast<double>(channelFraction(m, hsv, amountXSource)) * amountX;
+                    dy = static_cast<double>(channelFraction(m, hsv, amountYSource)) * amountY;
+                } else {
+                    dx = shiftX[(m >> channelShiftX) & 0xFFu];
+                    dy = shiftY[(m >> channelShiftY) & 0xFFu];
+                }
+                const Coordinate x = wrapCoordinate(static_cast<float>(dx + j), width);
+                const Coordinate y = wrapCoordinate(static_cast<float>(dy + i), height);
 
-            const int nextColumn = x.index + 1 == width ? 0 : x.index + 1;
-            const Pixel* row0 = source.row(y.index);
-            const Pixel* row1 = source.row(y.index + 1 == height ? 0 : y.index + 1);
-            out[j] = bilinear(row0[x.index], row0[nextColumn], row1[x.index], row1[nextColumn], x.fraction,
-                              y.fraction);
+                const int nextColumn = x.index + 1 == width ? 0 : x.index + 1;
+                const Pixel* row0 = source.row(y.index);
+                const Pixel* row1 = source.row(y.index + 1 == height ? 0 : y.index + 1);
+                out[j] = bilinear(row0[x.index], row0[nextColumn], row1[x.index], row1[nextColumn],
+                                  x.fraction, y.fraction);
+            }
         }
-    }
+    });
 }
 
 } // namespace Velvor

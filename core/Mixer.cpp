@@ -1,55 +1,15 @@
 #include "core/Mixer.h"
 
-#include "core/ColourSpace.h"
 #include "core/MixerKernels.h"
-
-#include <algorithm>
-#include <cmath>
+#include "core/Parallel.h"
+#include "core/PixelKernels.h"
 
 namespace Velvor {
 
 namespace {
 
-using Weight = std::uint32_t;
-
-std::uint32_t scaled(Pixel pixel, unsigned shift, Weight weight) {
-    return (((pixel >> shift) & 0xFFu) * weight) >> 8;
-}
-
-Pixel scaleRgb(Pixel pixel, Weight weight) {
-    Pixel result = 0;
-    for (unsigned shift = 0; shift < 24; shift += 8) {
-        result |= std::min(scaled(pixel, shift, weight), 255u) << shift;
-    }
-    return result;
-}
-
-// Length of B's colour as a vector, 0 .. about 441.67.
-float magnitude(Pixel pixel) {
-    const unsigned red = redOf(pixel);
-    const unsigned green = greenOf(pixel);
-    const unsigned blue = blueOf(pixel);
-    return std::sqrt(static_cast<float>(red * red + green * green + blue * blue));
-}
-
-// Turns A's hue by B's magnitude; the output keeps the alpha it had.
-void rotateHue(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, float turnPerUnit) {
-    for (int p = 0; p < count; ++p) {
-        Hsv hsv = rgbToHsv(scaleRgb(a[p], weightA));
-        // hsvToRgb brings the hue back into one turn.
-        hsv.hue += magnitude(b[p]) * turnPerUnit;
-        hsvToRgb(hsv.hue, hsv.saturation, hsv.value, out[p]);
-    }
-}
-
-// Raises A's saturation by B's magnitude; the output keeps the alpha it had.
-void saturate(const Pixel* a, const Pixel* b, Pixel* out, int count, Weight weightA, float gainPerUnit) {
-    for (int p = 0; p < count; ++p) {
-        Hsv hsv = rgbToHsv(scaleRgb(a[p], weightA));
-        hsv.saturation = std::min(hsv.saturation + magnitude(b[p]) * gainPerUnit, 255.0f);
-        hsvToRgb(hsv.hue, hsv.saturation, hsv.value, out[p]);
-    }
-}
+// Shorter spans are not worth handing to another thread.
+constexpr int pixelsPerBand = 16384;
 
 } // namespace
 
@@ -70,23 +30,32 @@ void Mixer::generate(const Image* const* inputs) {
     const Pixel* a = inputs[0]->getPixels();
     const Pixel* b = inputs[1]->getPixels();
     Pixel* out = image_.getPixels();
-    const Weight weightA = weightOf(amountA);
+    const std::uint32_t weightA = weightOf(amountA);
     const float amountBAsFactor = static_cast<float>(amountB) / 256.0f;
+    const float turnPerUnit = amountBAsFactor * 1.4117647f; // 360 / 255
+    const float gainPerUnit = amountBAsFactor / 255.0f;
+    const std::int16_t blend = type;
+    const std::int16_t weightAmountA = amountA;
+    const std::int16_t weightAmountB = amountB;
 
-    switch (type) {
-    case Add:
-        addFast(a, b, out, count, amountA, amountB);
-        break;
-    case Multiply:
-        multiplyFast(a, b, out, count, amountA, amountB);
-        break;
-    case Hue:
-        rotateHue(a, b, out, count, weightA, amountBAsFactor * 1.4117647f); // 360 / 255
-        break;
-    case Saturation:
-        saturate(a, b, out, count, weightA, amountBAsFactor / 255.0f);
-        break;
-    }
+    // Every pixel depends on its own inputs only, so the image splits into any spans.
+    forEachBand(count, pixelsPerBand, [&](int begin, int end) {
+        const int n = end - begin;
+        switch (blend) {
+        case Add:
+            addFast(a + begin, b + begin, out + begin, n, weightAmountA, weightAmountB);
+            break;
+        case Multiply:
+            multiplyFast(a + begin, b + begin, out + begin, n, weightAmountA, weightAmountB);
+            break;
+        case Hue:
+            rotateHueFast(a + begin, b + begin, out + begin, n, weightA, turnPerUnit);
+            break;
+        case Saturation:
+            saturateFast(a + begin, b + begin, out + begin, n, weightA, gainPerUnit);
+            break;
+        }
+    });
 }
 
 } // namespace Velvor

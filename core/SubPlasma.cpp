@@ -1,5 +1,7 @@
 #include "core/SubPlasma.h"
 
+#include "core/Parallel.h"
+#include "core/PixelKernels.h"
 #include "core/RandomGenerator.h"
 
 #include <algorithm>
@@ -71,22 +73,25 @@ void SubPlasma::drawLattice(int step) {
 
 void SubPlasma::interpolateRows(int step) {
     const int width = image_.getWidth();
-    for (int r = 0; r < image_.getHeight(); r += step) {
-        const Pixel* lattice = image_.row(r);
-        Pixel* out = scratch_.row(r);
-        for (int e = 0; e < width; e += step) {
-            const auto y0 = static_cast<float>(redOf(lattice[wrapIndex(e - step, width)]));
-            const auto y1 = static_cast<float>(redOf(lattice[e]));
-            const auto y2 = static_cast<float>(redOf(lattice[(e + step) % width]));
-            const auto y3 = static_cast<float>(redOf(lattice[(e + 2 * step) % width]));
-            setRed(out[e], static_cast<int>(redOf(lattice[e])));
-            const int segmentEnd = std::min(e + step, width);
-            for (int i = e + 1; i < segmentEnd; ++i) {
-                const float t = static_cast<float>(i - e) / static_cast<float>(step);
-                setRed(out[i], clampToByte(cubic(y0, y1, y2, y3, t)));
+    const int latticeRows = (image_.getHeight() + step - 1) / step;
+    forEachBand(latticeRows, std::max(1, 16384 / width), [&](int begin, int end) {
+        for (int r = begin * step; r < end * step; r += step) {
+            const Pixel* lattice = image_.row(r);
+            Pixel* out = scratch_.row(r);
+            for (int e = 0; e < width; e += step) {
+                const auto y0 = static_cast<float>(redOf(lattice[wrapIndex(e - step, width)]));
+                const auto y1 = static_cast<float>(redOf(lattice[e]));
+                const auto y2 = static_cast<float>(redOf(lattice[(e + step) % width]));
+                const auto y3 = static_cast<float>(redOf(lattice[(e + 2 * step) % width]));
+                setRed(out[e], static_cast<int>(redOf(lattice[e])));
+                const int segmentEnd = std::min(e + step, width);
+                for (int i = e + 1; i < segmentEnd; ++i) {
+                    const float t = static_cast<float>(i - e) / static_cast<float>(step);
+                    setRed(out[i], clampToByte(cubic(y0, y1, y2, y3, t)));
+                }
             }
         }
-    }
+    });
 }
 
 void SubPlasma::interpolateColumns(int step) {
@@ -100,11 +105,12 @@ void SubPlasma::interpolateColumns(int step) {
                             blueOf(colour) * v / 255);
     }
 
-    for (int f = 0; f < height; f += step) {
-        const Pixel* rows[4] = {scratch_.row(wrapIndex(f - step, height)), scratch_.row(f),
-                                scratch_.row((f + step) % height), scratch_.row((f + 2 * step) % height)};
-        const int segmentEnd = std::min(f + step, height);
-        for (int i = f; i < segmentEnd; ++i) {
+    forEachBand(height, std::max(1, 16384 / width), [&](int begin, int end) {
+        for (int i = begin; i < end; ++i) {
+            const int f = i - i % step;
+            const Pixel* const rows[4] = {scratch_.row(wrapIndex(f - step, height)), scratch_.row(f),
+                                          scratch_.row((f + step) % height),
+                                          scratch_.row((f + 2 * step) % height)};
             Pixel* out = image_.row(i);
             if (i == f) {
                 for (int j = 0; j < width; ++j) {
@@ -115,14 +121,9 @@ void SubPlasma::interpolateColumns(int step) {
             // Rows after a lattice row use (i - f - 1) / (step - 1): the first one repeats the
             // lattice row and the curve never quite reaches the next lattice row.
             const float t = static_cast<float>(i - f - 1) / static_cast<float>(step - 1);
-            for (int j = 0; j < width; ++j) {
-                const float v =
-                    cubic(static_cast<float>(redOf(rows[0][j])), static_cast<float>(redOf(rows[1][j])),
-                          static_cast<float>(redOf(rows[2][j])), static_cast<float>(redOf(rows[3][j])), t);
-                out[j] = tint[clampToByte(v)];
-            }
+            cubicRowFast(rows, tint, out, width, t);
         }
-    }
+    });
 }
 
 } // namespace Velvor

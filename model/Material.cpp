@@ -324,11 +324,3 @@ void Material::createDefaultCollectors() {
         append(std::move(node));
     }
 }
-
-void Material::renderAll(Progress& progress) {
-    for (const auto& node : nodes_) {
-        if (node->getTypeId() == static_cast<int>(Velvor::OperatorType::Collector)) {
-            renderCollector(*node, progress);
-        }
-    }
-}

@@ -21,12 +21,14 @@
 #include "model/Cable.h"
 #include "model/MaterialChange.h"
 #include "model/NodeType.h"
+#include "model/RenderPlan.h"
 #include "model/VisualNode.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <variant>
 #include <vector>
@@ -140,9 +142,18 @@ public:
     // A node reached again after its visit finished is not descended into again, which keeps
     // rendering polynomial; a dirty node upstream of it is then not tried a second time.
     // Exceptions from an operator propagate; the nodes updated before stay clean.
-    void renderCollector(VisualNode& collector, Progress& progress);
+    // Plans, then executes the plan (RenderPlan.h); `control` sets threads and cancellation, and the
+    // result is false when the render was cancelled.
+    bool renderCollector(VisualNode& collector, Progress& progress, const RenderControl& control = {});
     // renderCollector for every collector (type id 0) in node order.
-    void renderAll(Progress& progress);
+    bool renderAll(Progress& progress, const RenderControl& control = {});
+
+    // What renderCollector or renderAll would do, without doing it; valid until the next edit.
+    RenderPlan planCollector(VisualNode& collector) const;
+    RenderPlan planAll() const;
+    // The renders of these collectors in this order, each as renderCollector would do it after the
+    // ones before.
+    RenderPlan planRender(std::span<VisualNode* const> collectors) const;
 
 private:
     bool hasNode(const VisualNode* node) const { return findNodeIndex(node).has_value(); }

@@ -122,9 +122,17 @@ TEST_F(RenderTruthTest, NamesAreEscapedAndProgressNeverSharesALineWithAPath) {
     EXPECT_NE(both.str().find("node Open\\x1B[2Jmix could not"), std::string::npos) << both.str();
 }
 
+#if defined(__SANITIZE_THREAD__)
+#define VELVOR_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define VELVOR_THREAD_SANITIZER 1
+#endif
+#endif
+
 TEST_F(RenderTruthTest, RunningOutOfMemoryIsAnErrorNotACrash) {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "AddressSanitizer reserves more address space than any limit leaves";
+#if defined(__SANITIZE_ADDRESS__) || defined(VELVOR_THREAD_SANITIZER)
+    GTEST_SKIP() << "the sanitizer reserves more address space than any limit leaves";
 #else
     const std::string input =
         write("big-name.ostra-material", material(R"(<checkerboard id="1" typeId="1" size="16,16" name=")" +
@@ -172,4 +180,29 @@ TEST_F(RenderTruthTest, ExamplesMatchTheirGoldenDigestsAndAChangeIsNamed) {
         EXPECT_NE(err.str().find("collector 1 ("), std::string::npos) << err.str();
         EXPECT_EQ(err.str().find("collector 0 ("), std::string::npos) << err.str();
     }
+}
+
+// The pictures do not depend on the number of threads: every example, from its material file and
+// from its packed export, gives the same PNG bytes and its golden digests with 1, 2 and 8 threads.
+TEST_F(RenderTruthTest, EveryThreadCountGivesTheSamePictures) {
+    const fs::path source(VELVOR_SOURCE_DIR);
+    for (const char* name : {"tiles", "metal-plate", "labelled-panel"}) {
+        SCOPED_TRACE(name);
+        const std::string example = (source / "examples" / (std::string(name) + ".ostra-material")).string();
+        const std::string golden = (source / "tests/golden" / (std::string(name) + ".digest")).string();
+        ASSERT_EQ(run({example, "--threads", "1", "-o", file("one"), "--packed-out", file("packed")}), 0)
+            << err.str();
+        for (const char* threads : {"2", "8"}) {
+            SCOPED_TRACE(threads);
+            ASSERT_EQ(run({example, "--threads", threads, "-o", file(threads)}), 0) << err.str();
+            for (const auto& entry : fs::directory_iterator(file("one"))) {
+                EXPECT_EQ(read(entry.path()), read(fs::path(file(threads)) / entry.path().filename()))
+                    << entry.path().filename();
+            }
+            EXPECT_EQ(run({example, "--threads", threads, "--check", golden}), 0) << err.str();
+            EXPECT_EQ(run({file("packed"), "--threads", threads, "--check", golden}), 0) << err.str();
+        }
+        fs::remove_all(file("one"));
+    }
+    EXPECT_EQ(run({(source / "examples/tiles.ostra-material").string(), "--threads", "0"}), 2);
 }

@@ -1,9 +1,11 @@
 #include "RecordingProgress.h"
 #include "core/Checkboard.h"
+#include "core/Parallel.h"
 #include "model/Material.h"
 #include "model/OperatorNodes.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <random>
@@ -430,4 +432,150 @@ TEST(MaterialRenderingTest, SharedNodesAreDescendedOnceSoDeepDiamondsFinish) {
     EXPECT_EQ(progress.visits()[1], "> skip Board");
     EXPECT_EQ(progress.visits().back(), "> node Diffuse map");
     EXPECT_FALSE(diffuse.isDirty());
+}
+
+namespace {
+
+// Sets the thread count for one scope.
+class Threads {
+public:
+    explicit Threads(int count) : previous_(Velvor::threadCount()) { Velvor::setThreadCount(count); }
+    ~Threads() { Velvor::setThreadCount(previous_); }
+
+private:
+    int previous_;
+};
+
+struct RenderRecord {
+    Lines log;
+    std::vector<bool> dirty;
+    std::vector<std::vector<Velvor::Pixel>> images;
+    bool operator==(const RenderRecord&) const = default;
+};
+
+RenderRecord record(const Material& material, Lines log) {
+    RenderRecord result{std::move(log), {}, {}};
+    for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+        const Velvor::Image& image = material.getNode(i).getOperator().getImage();
+        result.dirty.push_back(material.getNode(i).isDirty());
+        result.images.emplace_back(image.getPixels(), image.getPixels() + image.getPixelCount());
+    }
+    return result;
+}
+
+// Calls step() through to the log and raises the flag at the chosen step.
+class CancellingProgress : public RecordingProgress {
+public:
+    CancellingProgress(std::atomic<bool>& flag, int cancelAt) : flag_(flag), cancelAt_(cancelAt) {}
+    void step() override {
+        RecordingProgress::step();
+        if (++steps_ == cancelAt_) {
+            flag_ = true;
+        }
+    }
+
+private:
+    std::atomic<bool>& flag_;
+    int cancelAt_;
+    int steps_ = 0;
+};
+
+} // namespace
+
+// The plan foretells the walk without touching a node; executed with any number of threads it gives
+// the same lines, steps, dirty flags and images as one thread.
+TEST(MaterialRenderingTest, PlansAreExactAndThreadCountsDoNotShow) {
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        SCOPED_TRACE(seed);
+        std::vector<RenderRecord> records;
+        for (const int threads : {1, 2, 8}) {
+            const Threads scope(threads);
+            Material material;
+            buildSmallRandom(material, seed);
+            RenderRecord runs;
+            for (int round = 0; round < 2; ++round) {
+                const RenderRecord before = record(material, {});
+                const RenderPlan plan = material.planAll();
+                ASSERT_EQ(record(material, {}), before);
+                RecordingProgress progress;
+                ASSERT_TRUE(executeRenderPlan(plan, progress));
+                EXPECT_EQ(
+                    static_cast<std::size_t>(std::count(progress.log.begin(), progress.log.end(), "step")),
+                    plan.stepCount());
+                const RenderRecord after = record(material, progress.log);
+                runs.log.insert(runs.log.end(), after.log.begin(), after.log.end());
+                runs.dirty = after.dirty;
+                runs.images = after.images;
+                material.getNode(material.getNodeCount() - 1).markDirty();
+            }
+            records.push_back(std::move(runs));
+        }
+        ASSERT_EQ(records[1], records[0]);
+        ASSERT_EQ(records[2], records[0]);
+    }
+}
+
+TEST(MaterialRenderingTest, IndependentSourcesShareAWaveAndTheirConsumerFollows) {
+    Material material;
+    material.clear();
+    VisualNode& collector = addOfType(material, 0, {8, 8}, "Out");
+    VisualNode& mixer = addOfType(material, 2, {8, 8}, "Mix");
+    VisualNode& board = addOfType(material, 1, {8, 8}, "Board");
+    VisualNode& plasma = addOfType(material, 3, {8, 8}, "Plasma");
+    VisualNode& normals = addOfType(material, 6, {8, 8}, "Normals");
+    material.connect(board, -1, mixer, 1);
+    material.connect(plasma, -1, normals, 0);
+    material.connect(normals, -1, mixer, 0);
+    material.connect(mixer, -1, collector, 0);
+    const RenderPlan plan = material.planCollector(collector);
+    // Visits: Plasma, Normals, Board, Mix, Out; the board waits for nothing.
+    ASSERT_EQ(plan.stepCount(), 5u);
+    const int expected[] = {0, 1, 0, 2, 3};
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_TRUE(plan.steps[i].generates);
+        EXPECT_EQ(plan.steps[i].wave, expected[i]) << plan.steps[i].node->getName();
+    }
+    EXPECT_EQ(plan.waveCount, 4);
+    EXPECT_EQ(plan.steps[3].inputs, (std::vector<const VisualNode*>{&normals, &board}));
+}
+
+// A render cancelled after its first step has regenerated an edited board, not the normal map on it:
+// the next render must still bring the normal map and the collector up to date. Sizes that stay the
+// same keep every image buffer.
+TEST(MaterialRenderingTest, ACancelledRenderIsCompletedByTheNext) {
+    for (const int threads : {1, 2}) {
+        SCOPED_TRACE(threads);
+        const Threads scope(threads);
+        Material material;
+        Material twin;
+        for (Material* m : {&material, &twin}) {
+            m->clear();
+            VisualNode& out = addOfType(*m, 0, {64, 64}, "Out");
+            VisualNode& normals = addOfType(*m, 6, {64, 64}, "Normals");
+            VisualNode& board = addOfType(*m, 1, {64, 64}, "Board");
+            m->connect(board, -1, normals, 0);
+            m->connect(normals, -1, out, 0);
+            NullProgress quiet;
+            m->renderAll(quiet);
+            dynamic_cast<Velvor::Checkboard&>(board.getOperator()).blocks = 3;
+            board.markDirty();
+        }
+        NullProgress quiet;
+        twin.renderAll(quiet);
+        std::vector<const Velvor::Pixel*> buffers;
+        for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+            buffers.push_back(material.getNode(i).getOperator().getImage().getPixels());
+        }
+        std::atomic<bool> cancel{false};
+        CancellingProgress progress(cancel, 1);
+        EXPECT_FALSE(material.renderAll(progress, RenderControl{&cancel}));
+        EXPECT_EQ(progress.visits(), (Lines{"> node Board"}));
+        EXPECT_TRUE(material.getNode(1).isDirty());
+        cancel = false;
+        EXPECT_TRUE(material.renderAll(quiet, RenderControl{&cancel}));
+        expectSameNodes(material, twin);
+        for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+            EXPECT_EQ(material.getNode(i).getOperator().getImage().getPixels(), buffers[i]);
+        }
+    }
 }

@@ -1,0 +1,47 @@
+#pragma once
+
+// Splitting a pass over rows (or pixels) between threads. Every band runs the same code a single
+// thread would run on those rows, and no band reads what another writes, so the image does not depend
+// on the number of threads or on how the rows are split.
+//
+// The thread count is process-wide: VELVOR_THREADS (a positive integer) fixes it at start, otherwise
+// every processor is used; setThreadCount overrides both. One thread runs everything on the calling
+// thread, as a plain loop.
+
+#include <utility>
+
+namespace Velvor {
+
+// At least 1.
+int threadCount();
+// Values below 1 select one thread.
+void setThreadCount(int count);
+// The count VELVOR_THREADS asks for, or 0 when it is unset or not a positive integer.
+int threadCountFromEnvironment();
+
+namespace parallelDetail {
+using BandFunction = void (*)(const void* body, int begin, int end);
+void forEachBand(int count, int minimumBand, BandFunction run, const void* body);
+using TaskFunction = void (*)(const void* body, int task);
+void forEachTask(int count, TaskFunction run, const void* body);
+} // namespace parallelDetail
+
+// Calls body(begin, end) on disjoint bands covering 0 .. count - 1, each at least `minimumBand` long
+// (but the last), in any order and possibly at once. Inside a task of forEachTask the bands run one
+// after the other on that task's thread, the other threads having tasks of their own.
+template <class Body> void forEachBand(int count, int minimumBand, const Body& body) {
+    parallelDetail::forEachBand(
+        count, minimumBand,
+        [](const void* context, int begin, int end) { (*static_cast<const Body*>(context))(begin, end); },
+        &body);
+}
+
+// Calls body(task) for every task 0 .. count - 1, possibly at once and in any order, one thread a
+// task; a single task runs on the calling thread, so its bands can use every thread. A body must not
+// throw.
+template <class Body> void forEachTask(int count, const Body& body) {
+    parallelDetail::forEachTask(
+        count, [](const void* context, int task) { (*static_cast<const Body*>(context))(task); }, &body);
+}
+
+} // namespace Velvor

@@ -1,0 +1,39 @@
+#pragma once
+
+// The floating-point inner loops of the Mixer's Hue and Saturation blends, the normal map and the
+// plasma's vertical interpolation, each over a span of pixels. The plain versions are the reference;
+// the fast ones run the same IEEE single-precision operations in the same order on whole vectors
+// (Highway, the best instruction set of the machine chosen at run time; no fused multiply-add, no
+// approximate reciprocal or square root), so they give the same pixels bit for bit.
+
+#include "core/Image.h"
+
+#include <cstdint>
+
+namespace Velvor {
+
+// Mixer Hue: A's colour scaled by weightA, its hue turned by |B's colour| * turnPerUnit. Writes red,
+// green and blue of `out`; its alpha stays.
+void rotateHuePlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
+                    float turnPerUnit);
+void rotateHueFast(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
+                   float turnPerUnit);
+// Mixer Saturation: as above, the saturation raised by |B's colour| * gainPerUnit, at most 255.
+void saturatePlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
+                   float gainPerUnit);
+void saturateFast(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
+                  float gainPerUnit);
+
+// Normal map: out[k] is the normal from the four neighbours left[k], right[k], above[k] (the next
+// row) and below[k] (the previous row); slopePerSum turns a difference of channel sums into a slope.
+void normalsPlain(const Pixel* left, const Pixel* right, const Pixel* above, const Pixel* below, Pixel* out,
+                  int count, float slopePerSum);
+void normalsFast(const Pixel* left, const Pixel* right, const Pixel* above, const Pixel* below, Pixel* out,
+                 int count, float slopePerSum);
+
+// Plasma: out[k] = tint[v], v the cubic through the red bytes of rows[0..3][k] at t, truncated and
+// held to 0..255.
+void cubicRowPlain(const Pixel* const rows[4], const Pixel* tint, Pixel* out, int count, float t);
+void cubicRowFast(const Pixel* const rows[4], const Pixel* tint, Pixel* out, int count, float t);
+
+} // namespace Velvor
