@@ -11,6 +11,7 @@
 #include "gui/MainWindow.h"
 #include "gui/NodesView.h"
 #include "gui/QtDialogs.h"
+#include "gui/windows/PreviewWindow.h"
 #include "gui/windows/ResultWindow.h"
 
 #include <QApplication>
@@ -78,6 +79,16 @@ QImage editorPicture(MainWindow& window) {
     return picture;
 }
 
+// The lit preview with the light to the upper left of the middle.
+QImage previewPicture(MainWindow& window) {
+    window.renderAll();
+    auto* preview = new PreviewWindow(&window, window.getMaterial(), window.getResultWindows());
+    preview->resize(640, 420);
+    preview->getView().resize(640, 400);
+    preview->getView().setLight(QPoint(150, 110));
+    return preview->grab().toImage();
+}
+
 std::string packedPathBeside(const std::string& materialPath) {
     std::filesystem::path path(materialPath);
     if (path.extension() == ".ostra-material") {
@@ -105,6 +116,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption canvasShot("screenshot-canvas", "Write a PNG of the canvas alone, then quit.",
                                         "PATH");
     parser.addOption(canvasShot);
+    const QCommandLineOption previewShot("screenshot-preview", "Write a PNG of the lit preview, then quit.",
+                                         "PATH");
+    parser.addOption(previewShot);
     parser.addPositionalArgument("FILE", "Material file to edit (.ostra-material).");
     parser.process(application);
     if (parser.positionalArguments().size() > 1) {
@@ -127,7 +141,7 @@ int main(int argc, char** argv) {
     const MaterialData before = data;
 
     int status = 0;
-    if (parser.isSet(screenshot) || parser.isSet(canvasShot)) {
+    if (parser.isSet(screenshot) || parser.isSet(canvasShot) || parser.isSet(previewShot)) {
         QTimer::singleShot(0, [&] {
             auto* window = dynamic_cast<MainWindow*>(QApplication::activeModalWidget());
             status = window == nullptr ? 1 : 0;
@@ -137,6 +151,9 @@ int main(int argc, char** argv) {
             }
             if (window != nullptr && parser.isSet(screenshot)) {
                 status |= writePicture(editorPicture(*window), parser.value(screenshot)) ? 0 : 1;
+            }
+            if (window != nullptr && parser.isSet(previewShot)) {
+                status |= writePicture(previewPicture(*window), parser.value(previewShot)) ? 0 : 1;
             }
             if (window != nullptr) {
                 HelperWindow::closeAll();
