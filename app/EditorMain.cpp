@@ -48,6 +48,7 @@ QImage editorPicture(MainWindow& window) {
     window.resize(1280, 940);
     window.getCanvas().reorient();
     window.renderAll();
+    window.waitForRender();
     window.openAll();
     // A node with parameters selected, so the panel shows.
     Material& material = window.getMaterial();
@@ -82,6 +83,7 @@ QImage editorPicture(MainWindow& window) {
 // The lit preview with the light to the upper left of the middle.
 QImage previewPicture(MainWindow& window) {
     window.renderAll();
+    window.waitForRender();
     auto* preview = new PreviewWindow(&window, window.getMaterial(), window.getResultWindows());
     preview->resize(640, 420);
     preview->getView().resize(640, 400);

@@ -17,6 +17,8 @@
 #include "io/PackedExport.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -24,6 +26,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
+#include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -105,6 +108,14 @@ MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs)
     parameterArea_ = sunkenPanel(client_);
 
     progress_ = std::make_unique<VelvorGUI::ProgressReporter>(*status_, *progressBar_);
+    connect(&render_, &BackgroundRender::message, this,
+            [this](const QString& text) { progress_->message(text.toStdString()); });
+    connect(&render_, &BackgroundRender::started, this, [this](int total) { progress_->start(total); });
+    connect(&render_, &BackgroundRender::stepped, this, [this] { progress_->step(); });
+    connect(&render_, &BackgroundRender::progressFinished, this, [this] { progress_->finish(); });
+    connect(&render_, &BackgroundRender::finished, this, &MainWindow::renderFinished);
+    connect(&render_, &BackgroundRender::failed, this,
+            [this](const QString& problem) { showException(dialogs_, problem.toStdString()); });
     canvas_->getSelectionEvents().add(&onSelect_);
     canvas_->getChangeEvents().add(&onChange_);
     canvas_->getProbeEvents().add(&onProbe_);
@@ -345,19 +356,40 @@ void MainWindow::openAll() {
     }
 }
 
+template <typename Open> void MainWindow::withRenderPaused(Open&& open) {
+    const bool wasRendering = render_.stop();
+    open();
+    if (wasRendering) {
+        render_.start();
+    }
+}
+
 void MainWindow::openResultWindow(NodeId node) {
-    new ResultWindow(this, material_, node, resultWindows_, dialogs_);
+    withRenderPaused([&] { new ResultWindow(this, material_, node, resultWindows_, dialogs_); });
 }
 
 void MainWindow::renderAll() {
-    for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
-        VisualNode& node = material_.getNode(i);
-        if (node.getTypeId() == 0) {
-            material_.renderCollector(node, *progress_);
-        }
-    }
+    render_.start();
+}
+
+void MainWindow::renderFinished() {
     resultWindows_.redrawAll();
     canvas_->refreshThumbnails();
+}
+
+bool MainWindow::waitForRender(int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (render_.isRunning()) {
+        if (clock.elapsed() > timeoutMs) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(1);
+    }
+    // The last reports are queued behind the worker's end.
+    QCoreApplication::processEvents();
+    return true;
 }
 
 void MainWindow::renderIfAuto() {
@@ -383,7 +415,7 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::showPreview() {
-    new PreviewWindow(this, material_, resultWindows_);
+    withRenderPaused([&] { new PreviewWindow(this, material_, resultWindows_); });
 }
 
 void MainWindow::askPackedBudget() {

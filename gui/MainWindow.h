@@ -6,6 +6,7 @@
 // and everything that shows the material. Every command runs guarded: a failure is shown in the
 // "Exception" box and the run goes on with the material, the history and the windows unchanged.
 
+#include "gui/BackgroundRender.h"
 #include "gui/EditingRun.h"
 #include "gui/Handlers.h"
 #include "gui/ProgressReporter.h"
@@ -44,8 +45,13 @@ public:
     void exportPackedMaterial();
     void save();
     void openAll();
+    // Starts rendering every collector off the user-interface thread (a running render starts over);
+    // the result windows, thumbnails and preview follow when it has finished.
     void renderAll();
     void renderIfAuto();
+    // Lets the event loop run until no render is running; false after `timeoutMs`.
+    bool waitForRender(int timeoutMs = 120000);
+    bool isRendering() const { return render_.isRunning(); }
     void setAutoRender(bool on);
     void showHelp();
     void showAbout();
@@ -93,6 +99,9 @@ private:
     // Replaces the whole material by `content` as one undo step, closing the windows that showed the
     // old one.
     void replaceContent(std::unique_ptr<Material> content, const QString& text);
+    // Views that copy images (result windows, the preview) open while no render writes them.
+    template <typename Open> void withRenderPaused(Open&& open);
+    void renderFinished();
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Recounts the packed form after every change of the material.
@@ -112,6 +121,7 @@ private:
     Dialogs& dialogs_;
     Material material_;
     QUndoStack undoStack_;
+    BackgroundRender render_{material_};
     ResultWindowRegistry resultWindows_;
     bool autoRenderOn_ = true;
     bool reoriented_ = false;

@@ -165,7 +165,8 @@ void NodesView::refreshThumbnails() {
     for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
         const VisualNode& node = material_.getNode(i);
         const QRect area = CanvasPainter::thumbnailArea({0, 0}, node.getInputCount());
-        const QImage thumbnail = thumbnailOf(node.getOperator().getImage(), area.size());
+        const QImage thumbnail =
+            node.isDirty() ? QImage() : thumbnailOf(node.getOperator().getImage(), area.size());
         if (!thumbnail.isNull()) {
             thumbnails_.emplace(node.getId(), thumbnail);
         }
@@ -179,7 +180,7 @@ void NodesView::setPackedBytes(std::unordered_map<NodeId, std::size_t> bytes) {
 }
 
 void NodesView::paintAnnotations(QPainter& painter, const VisualNode& node, Point position) const {
-    if (thumbnailsShown_ && !node.isDirty()) {
+    if (thumbnailsShown_) {
         if (const auto found = thumbnails_.find(node.getId()); found != thumbnails_.end()) {
             painter_.paintThumbnail(painter, found->second, position, node.getInputCount());
         }

@@ -53,12 +53,13 @@ public:
     void halveSelectedSize();
 
     // Annotations beyond the plain canvas, both on by default: a thumbnail of each node's last
-    // rendered image inside its box (hidden while the node is out of date), and each node's share of
-    // the packed form under it. With both off the canvas draws nothing else.
+    // rendered image inside its box, and each node's share of the packed form under it. With both off
+    // the canvas draws nothing else.
     void setThumbnailsShown(bool shown);
     bool areThumbnailsShown() const { return thumbnailsShown_; }
     void setPackedBytesShown(bool shown);
-    // Takes new thumbnails of every node from its current image; called after rendering.
+    // Takes new thumbnails of every node that is up to date (none of the others) from its image;
+    // called when a render has finished, never while one runs.
     void refreshThumbnails();
     // The packed record sizes to show, by node (nodes without an entry show none).
     void setPackedBytes(std::unordered_map<NodeId, std::size_t> bytes);

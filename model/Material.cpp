@@ -32,6 +32,16 @@ Material::~Material() {
     nodes_.clear();
 }
 
+void Material::setEditGate(std::function<void()> gate) {
+    editGate_ = std::move(gate);
+}
+
+void Material::beforeEdit() const {
+    if (editGate_) {
+        editGate_();
+    }
+}
+
 void Material::announce(MaterialChange::Kind kind, NodeId node, std::size_t index) {
     MaterialChange change{kind, node, index};
     notifyObservers(&change);
@@ -77,6 +87,7 @@ void Material::append(std::unique_ptr<VisualNode> node) {
 }
 
 VisualNode& Material::addNode(std::string name, const NodeTypeInfo& type, Point size, Point position) {
+    beforeEdit();
     append(type.create(std::move(name), position, size));
     return *nodes_.back();
 }
@@ -116,6 +127,7 @@ bool Material::canConnect(const VisualNode& a, int portA, const VisualNode& b, i
 }
 
 Cable* Material::connect(VisualNode& a, int portA, VisualNode& b, int portB) {
+    beforeEdit();
     if (&a == &b || (portA == -1) == (portB == -1)) {
         return nullptr;
     }
@@ -152,6 +164,7 @@ bool Material::isPortConnected(const VisualNode& node, int port) const {
 }
 
 RemovedCable Material::removeCable(const Cable* cable) {
+    beforeEdit();
     const auto it =
         std::find_if(cables_.begin(), cables_.end(), [cable](const auto& c) { return c.get() == cable; });
     if (it == cables_.end()) {
@@ -190,6 +203,7 @@ Cable& Material::insertCable(const RemovedCable& cable) {
 }
 
 Cable& Material::restoreCable(const RemovedCable& removed) {
+    beforeEdit();
     if (!canRestore(removed, cables_.size(), nullptr)) {
         throw Exception("Could not restore cable, its nodes, port or place are not in the material!");
     }
@@ -197,6 +211,7 @@ Cable& Material::restoreCable(const RemovedCable& removed) {
 }
 
 RemovedNode Material::removeNode(const VisualNode* node) {
+    beforeEdit();
     const std::optional<std::size_t> index = findNodeIndex(node);
     if (!index) {
         throw Exception("Could not delete node, node not found in material!");
@@ -216,6 +231,7 @@ RemovedNode Material::removeNode(const VisualNode* node) {
 }
 
 VisualNode& Material::restoreNode(RemovedNode&& removed) {
+    beforeEdit();
     const VisualNode* node = removed.node.get();
     bool possible = node != nullptr && findNode(node->getId()) == nullptr && removed.index <= nodes_.size();
     // The cables go back in ascending order, each into a list one longer than the one before; two of
@@ -250,6 +266,7 @@ Point Material::moveNode(NodeId id, Point position) {
 }
 
 std::string Material::renameNode(NodeId id, std::string name) {
+    beforeEdit();
     VisualNode& node = nodeWithId(id);
     std::string previous = node.getName();
     node.setName(std::move(name));
@@ -258,6 +275,7 @@ std::string Material::renameNode(NodeId id, std::string name) {
 }
 
 Point Material::resizeNode(NodeId id, Point size) {
+    beforeEdit();
     VisualNode& node = nodeWithId(id);
     const Point previous = node.getSize();
     node.resize(size);
@@ -266,6 +284,7 @@ Point Material::resizeNode(NodeId id, Point size) {
 }
 
 ParameterValue Material::setParameter(NodeId id, std::size_t parameter, const ParameterValue& value) {
+    beforeEdit();
     VisualNode& node = nodeWithId(id);
     const NodeTypeInfo* type = node.getTypeInfo();
     if (type == nullptr || parameter >= type->parameters.size()) {
@@ -291,12 +310,14 @@ ParameterValue Material::setParameter(NodeId id, std::size_t parameter, const Pa
 }
 
 void Material::clear() {
+    beforeEdit();
     cables_.clear();
     nodes_.clear();
     announce(MaterialChange::Kind::Cleared);
 }
 
 void Material::takeContentOf(Material& source) {
+    beforeEdit();
     if (&source == this) {
         return;
     }
@@ -307,6 +328,7 @@ void Material::takeContentOf(Material& source) {
 }
 
 void Material::swapContent(Material& other) {
+    beforeEdit();
     if (&other == this) {
         return;
     }
@@ -317,6 +339,7 @@ void Material::swapContent(Material& other) {
 }
 
 void Material::createDefaultCollectors() {
+    beforeEdit();
     for (const DefaultCollector& entry : defaultCollectors) {
         std::unique_ptr<VisualNode> node =
             nodeTypes[0].create(entry.name, entry.position, defaultCollectorSize);

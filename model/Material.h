@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
@@ -127,6 +128,10 @@ public:
     // Takes over the nodes and cables of `source` in place of its own (a load builds them there), which
     // leaves `source` empty; announced once.
     void takeContentOf(Material& source);
+    // Called at the start of every edit that a render reads (all but moveNode), before anything
+    // changes: a render running elsewhere is stopped there, so no edit races a running operator.
+    void setEditGate(std::function<void()> gate);
+
     // Exchanges the whole content (nodes with their ids, cables) with `other`; both are announced as
     // replaced. Undoing a Clear or an import swaps back.
     void swapContent(Material& other);
@@ -164,7 +169,9 @@ private:
     bool canRestore(const RemovedCable& cable, std::size_t cableCount, const VisualNode* returning) const;
     Cable& insertCable(const RemovedCable& cable);
     void announce(MaterialChange::Kind kind, NodeId node = {}, std::size_t index = 0);
+    void beforeEdit() const;
 
     std::vector<std::unique_ptr<VisualNode>> nodes_;
     std::vector<std::unique_ptr<Cable>> cables_;
+    std::function<void()> editGate_;
 };

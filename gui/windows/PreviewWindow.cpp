@@ -44,7 +44,7 @@ void PreviewView::setTiled(bool tiled) {
 
 void PreviewView::setLight(QPoint viewPoint) {
     lightAt_ = viewPoint;
-    refresh();
+    shade();
 }
 
 void PreviewView::refresh() {
@@ -69,7 +69,19 @@ void PreviewView::refresh() {
         problem_ = QString("The Diffuse map has no pixels.");
     }
     if (!problem_) {
-        const Velvor::Image& colours = diffuse->getOperator().getImage();
+        diffuse_ = diffuse->getOperator().getImage();
+        normals_ = normals->getOperator().getImage();
+        specular_.reset();
+        if (specular != nullptr) {
+            specular_ = specular->getOperator().getImage();
+        }
+    }
+    shade();
+}
+
+void PreviewView::shade() {
+    if (!problem_) {
+        const Velvor::Image& colours = diffuse_;
         const float width = static_cast<float>(colours.getWidth());
         const float height = static_cast<float>(colours.getHeight());
         // The view's top-left copy: view y grows downwards, image rows upwards.
@@ -77,8 +89,7 @@ void PreviewView::refresh() {
         const PreviewLight light{static_cast<float>(at.x() % colours.getWidth()),
                                  height - 1.0f - static_cast<float>(at.y() % colours.getHeight()),
                                  0.5f * std::max(width, height)};
-        shadeLitPlane(colours, normals->getOperator().getImage(),
-                      specular != nullptr ? &specular->getOperator().getImage() : nullptr, light, shaded_);
+        shadeLitPlane(colours, normals_, specular_ ? &*specular_ : nullptr, light, shaded_);
     }
     redraw();
 }

@@ -25,7 +25,7 @@ public:
     PreviewView(QWidget* parent, const Material& material);
 
     void setTiled(bool tiled);
-    // Shades the maps again (after a render).
+    // Copies the maps as they are now and shades them (called when a render has finished).
     void refresh();
     // Places the light above the view point, as the mouse does.
     void setLight(QPoint viewPoint);
@@ -40,7 +40,13 @@ protected:
 private:
     const Material& material_;
     bool tiled_ = true;
+    void shade();
+
     std::optional<QPoint> lightAt_; // view point; the middle of the image until the mouse moves
+    // Copies of the maps, so the light can move while a render writes the collectors.
+    Velvor::Image diffuse_{0, 0};
+    Velvor::Image normals_{0, 0};
+    std::optional<Velvor::Image> specular_;
     Velvor::Image shaded_{0, 0};
     std::optional<QString> problem_;
 };

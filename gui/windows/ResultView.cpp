@@ -8,6 +8,15 @@
 ResultView::ResultView(QWidget* parent, const Material& material, NodeId node)
     : Window(parent), material_(material), node_(node) {
     setFocusPolicy(Qt::StrongFocus);
+    refresh();
+}
+
+void ResultView::refresh() {
+    // The node is looked up each time: it may have been deleted (and be waiting in the undo history)
+    // since the window opened.
+    const VisualNode* node = material_.findNode(node_);
+    shown_ = node != nullptr ? displayedImage(node->getOperator().getImage()) : QImage();
+    redraw();
 }
 
 void ResultView::setTiled(bool tiled) {
@@ -18,13 +27,7 @@ void ResultView::setTiled(bool tiled) {
 void ResultView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
-    // The node is looked up at every paint: it may have been deleted (and be waiting in the undo
-    // history) since the window opened.
-    const VisualNode* node = material_.findNode(node_);
-    if (node == nullptr) {
-        return;
-    }
-    const QImage picture = displayedImage(node->getOperator().getImage());
+    const QImage& picture = shown_;
     if (picture.isNull()) {
         return;
     }

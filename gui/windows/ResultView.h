@@ -7,6 +7,8 @@
 #include "gui/Window.h"
 #include "model/VisualNode.h"
 
+#include <QImage>
+
 class Material;
 
 class ResultView : public Window {
@@ -17,6 +19,9 @@ public:
 
     void setTiled(bool tiled);
     bool isTiled() const { return tiled_; }
+    // Copies the node's image as it is now and repaints; the view shows that copy until the next
+    // refresh (rendering may run meanwhile). Nothing when the node is gone.
+    void refresh();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -25,4 +30,5 @@ private:
     const Material& material_;
     NodeId node_;
     bool tiled_ = true;
+    QImage shown_;
 };

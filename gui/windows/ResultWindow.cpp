@@ -40,7 +40,7 @@ ResultWindow::~ResultWindow() {
 }
 
 void ResultWindow::redraw() {
-    view_->redraw();
+    view_->refresh();
 }
 
 // The image as shown, saved as PNG through the renderer's writer (the alpha channel kept).

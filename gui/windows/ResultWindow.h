@@ -29,6 +29,7 @@ public:
                  Dialogs& dialogs);
     ~ResultWindow() override;
 
+    // Shows the node's image as it is now (called when a render has finished).
     void redraw();
     NodeId getNode() const { return node_; }
     ResultView& getView() { return *view_; }

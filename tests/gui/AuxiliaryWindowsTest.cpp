@@ -35,6 +35,7 @@ protected:
     void TearDown() override { HelperWindow::closeAll(); }
 
     QImage shown(ResultWindow& window) {
+        window.redraw(); // as after a render
         window.getView().resize(600, 350);
         return window.getView().grab().toImage();
     }

@@ -96,6 +96,7 @@ TEST_F(EditorExtrasTest, ThePackedSizeIsTheExportsAndTurnsRedBeyondTheBudget) {
 TEST_F(EditorExtrasTest, ThePreviewShadesOrSaysWhatIsMissing) {
     window.getMaterial().connect(*board, -1, window.getMaterial().getNode(0), 0);
     window.renderAll();
+    ASSERT_TRUE(window.waitForRender());
     auto* preview = new PreviewWindow(&window, window.getMaterial(), window.getResultWindows());
     EXPECT_FALSE(preview->getView().getProblem().has_value());
     EXPECT_EQ(preview->getView().getShaded().getWidth(), 256);
@@ -103,6 +104,7 @@ TEST_F(EditorExtrasTest, ThePreviewShadesOrSaysWhatIsMissing) {
     Material& material = window.getMaterial();
     material.removeNode(&material.getNode(3)); // "Normal map"
     window.renderAll();
+    ASSERT_TRUE(window.waitForRender());
     ASSERT_TRUE(preview->getView().getProblem().has_value());
     EXPECT_TRUE(preview->getView().getProblem()->contains("Normal map"));
     preview->getView().grab(); // painting the message raises nothing

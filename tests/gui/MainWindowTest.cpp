@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstring>
@@ -83,6 +84,7 @@ TEST_F(MainWindowTest, MakeRenderUndoAndSaveAMaterial) {
     click(canvas, Qt::RightButton, portCentreOnScreen(canvas, *board, -1));
     click(canvas, Qt::RightButton, portCentreOnScreen(canvas, diffuse, 0));
     ASSERT_EQ(material.getCableCount(), 1u);
+    ASSERT_TRUE(window.waitForRender());
     EXPECT_EQ(window.getStatus().text(), "Ready.");
     ASSERT_FALSE(diffuse.isDirty()); // auto rendering ran
     const Velvor::Image before = diffuse.getOperator().getImage();
@@ -90,10 +92,12 @@ TEST_F(MainWindowTest, MakeRenderUndoAndSaveAMaterial) {
     canvas.selectNode(*board);
     auto& blocks = dynamic_cast<ValueEditorInt&>(*window.getOperatorEditor()->getEditors().front());
     blocks.getScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    ASSERT_TRUE(window.waitForRender());
     EXPECT_FALSE(samePixels(diffuse.getOperator().getImage(), before));
     EXPECT_EQ(window.getStatus().text(), "Ready.");
 
     window.undo();
+    ASSERT_TRUE(window.waitForRender());
     EXPECT_TRUE(samePixels(diffuse.getOperator().getImage(), before));
 
     window.save();
@@ -219,6 +223,7 @@ TEST(MainWindowRenderTest, AParameterChangeRegeneratesOnlyWhatLiesDownstream) {
     ScriptedDialogs dialogs;
     MainWindow window(data, &dialogs);
     window.renderAll();
+    ASSERT_TRUE(window.waitForRender());
     Material& material = window.getMaterial();
     const VisualNode* glaze = nullptr;
     for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
@@ -229,6 +234,7 @@ TEST(MainWindowRenderTest, AParameterChangeRegeneratesOnlyWhatLiesDownstream) {
     const std::size_t logged = window.getProgress().getMessages().size();
     auto& grid = dynamic_cast<ValueEditorInt&>(*window.getOperatorEditor()->getEditors().front());
     grid.getScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    ASSERT_TRUE(window.waitForRender());
     std::vector<std::string> regenerated;
     const auto& messages = window.getProgress().getMessages();
     for (std::size_t i = logged; i < messages.size(); ++i) {
@@ -256,4 +262,52 @@ TEST(EditingRunTest, ASecondRunIsRefusedWhileOneIsOpen) {
     EXPECT_EQ(dialogs.messages[0].text,
               "You have already opened an instance of Velvor! Please close that one first!");
     EXPECT_TRUE(data.xml.empty()); // nothing saved
+}
+
+// A large render runs beside the event loop; an edit in the middle stops it, and the render that
+// follows gives exactly the pictures of the edited material.
+TEST(BackgroundRenderTest, AnEditDuringARenderEndsWithTheEditedPicturesAndTheLoopKeptRunning) {
+    const auto build = [](Material& material) {
+        material.clear();
+        VisualNode& plasma = material.addNode("Clouds", nodeTypes[3], {2048, 2048});
+        VisualNode& shift = material.addNode("Shift", nodeTypes[4], {2048, 2048});
+        VisualNode& bumps = material.addNode("Bumps", nodeTypes[5], {2048, 2048});
+        VisualNode& out = material.addNode("Out", nodeTypes[0], {2048, 2048});
+        material.connect(plasma, -1, shift, 0);
+        material.connect(plasma, -1, shift, 1);
+        material.connect(shift, -1, bumps, 0);
+        material.connect(bumps, -1, out, 0);
+        return plasma.getId();
+    };
+    MaterialData data;
+    ScriptedDialogs dialogs;
+    MainWindow window(data, &dialogs);
+    const NodeId plasma = build(window.getMaterial());
+
+    int ticksWhileRendering = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] { ticksWhileRendering += window.isRendering() ? 1 : 0; });
+    ticker.start(1);
+    window.renderAll();
+    ASSERT_TRUE(window.isRendering());
+    QTest::qWait(30);
+    window.getMaterial().setParameter(plasma, 1, std::int32_t{777}); // the seed: waits for the render
+    window.renderIfAuto();
+    ASSERT_TRUE(window.waitForRender());
+    EXPECT_GT(ticksWhileRendering, 0);
+
+    Material expected(Material::Empty{});
+    build(expected);
+    expected.setParameter(expected.getNode(0).getId(), 1, std::int32_t{777});
+    NullProgress quiet;
+    expected.renderAll(quiet);
+    for (std::size_t i = 0; i < expected.getNodeCount(); ++i) {
+        const Velvor::Image& want = expected.getNode(i).getOperator().getImage();
+        const Velvor::Image& got = window.getMaterial().getNode(i).getOperator().getImage();
+        EXPECT_FALSE(window.getMaterial().getNode(i).isDirty()) << i;
+        EXPECT_EQ(0, std::memcmp(want.getPixels(), got.getPixels(),
+                                 static_cast<std::size_t>(want.getPixelCount()) * 4))
+            << expected.getNode(i).getName();
+    }
+    window.getUndoStack().setClean();
 }

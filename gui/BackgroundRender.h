@@ -1,0 +1,65 @@
+#pragma once
+
+// Rendering off the user-interface thread, so the window stays responsive while a large material
+// renders. The plan is made on the user-interface thread (it reads the graph); a worker thread runs
+// it. Progress reaches the user-interface thread as queued signals, in order. The material's edit gate
+// stops a running render before any edit it reads, so an edit never races a running operator: the
+// render is cancelled between steps, what it did not finish stays dirty, and it is started again
+// after the edit from the new state. Images are read by views only when a render has finished.
+
+#include "model/Material.h"
+
+#include <QObject>
+#include <QString>
+#include <atomic>
+#include <thread>
+
+class BackgroundRender : public QObject {
+    Q_OBJECT
+
+public:
+    explicit BackgroundRender(Material& material, QObject* parent = nullptr);
+    // Cancels and waits for a running render.
+    ~BackgroundRender() override;
+
+    // Renders every collector; a running render is cancelled and replaced by this one.
+    void start();
+    // Cancels a running render and waits for its worker (at most the operator it is running).
+    // Returns whether one was running.
+    bool stop();
+    // From start() until the worker's end has reached this thread (or stop()).
+    bool isRunning() const { return worker_.joinable(); }
+
+signals:
+    void message(const QString& text);
+    void started(int total);
+    void stepped();
+    void progressFinished();
+    // After the last step of a render that was not cancelled, or after its failure (with the
+    // message of the exception).
+    void finished();
+    void failed(const QString& message);
+
+private:
+    class QueuedProgress;
+
+    void restartAfterEdit();
+    void workerEnded(unsigned generation, bool completed, const QString& problem);
+
+    Material& material_;
+    std::thread worker_;
+    std::atomic<bool> cancel_{false};
+    unsigned generation_ = 0;
+    bool interrupted_ = false;
+    bool restartQueued_ = false;
+
+    class EditWatch : public MaterialObserver {
+    public:
+        explicit EditWatch(BackgroundRender& render) : render_(render) {}
+        void materialChanged(const MaterialChange&) override { render_.restartAfterEdit(); }
+
+    private:
+        BackgroundRender& render_;
+    };
+    EditWatch watch_{*this};
+};
