@@ -102,12 +102,6 @@ std::string packedPathBeside(const std::string& materialPath) {
 } // namespace
 
 int main(int argc, char** argv) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName("velvor");
-    QApplication::setOrganizationName("velvor");
-    QApplication::setApplicationVersion(VELVOR_VERSION);
-    addDesktopFaces();
-
     QCommandLineParser parser;
     parser.setApplicationDescription("Editor for procedural texture materials.");
     parser.addHelpOption();
@@ -122,10 +116,22 @@ int main(int argc, char** argv) {
                                          "PATH");
     parser.addOption(previewShot);
     parser.addPositionalArgument("FILE", "Material file to edit (.ostra-material).");
-    parser.process(application);
-    if (parser.positionalArguments().size() > 1) {
-        parser.showHelp(2);
+    {
+        // The command line is read before any window system is needed, so --help and --version work
+        // without a display.
+        QCoreApplication reader(argc, argv);
+        QCoreApplication::setApplicationName("velvor");
+        QCoreApplication::setApplicationVersion(VELVOR_VERSION);
+        parser.process(reader);
+        if (parser.positionalArguments().size() > 1) {
+            parser.showHelp(2);
+        }
     }
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("velvor");
+    QApplication::setOrganizationName("velvor");
+    QApplication::setApplicationVersion(VELVOR_VERSION);
+    addDesktopFaces();
     const std::string file = parser.positionalArguments().isEmpty()
                                  ? std::string()
                                  : parser.positionalArguments().front().toStdString();

@@ -58,6 +58,9 @@ set(packed ${WORK_DIR}/tiles.ostra-packed)
 run(${prefix}/bin/velvor-render ${SOURCE_DIR}/examples/tiles.ostra-material -o ${WORK_DIR}/png
     --packed-out ${packed})
 run(${prefix}/bin/velvor-render --version)
+if(EXISTS ${prefix}/bin/velvor)
+  run(${prefix}/bin/velvor --version) # needs no display
+endif()
 
 run(${CMAKE_COMMAND} -S ${SOURCE_DIR}/tests/install/consumer -B ${WORK_DIR}/consumer -G Ninja
     -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
