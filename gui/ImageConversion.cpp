@@ -1,5 +1,6 @@
 #include "gui/ImageConversion.h"
 
+#include <QPainter>
 #include <algorithm>
 
 QImage displayedImage(const Velvor::Image& image) {
@@ -44,4 +45,17 @@ QImage thumbnailOf(const Velvor::Image& image, QSize box) {
         }
     }
     return thumbnail;
+}
+
+void paintTiled(QPainter& painter, const QImage& picture, QSize area, bool tiled) {
+    if (picture.isNull()) {
+        return;
+    }
+    for (int y = 0; y < area.height(); y += picture.height()) {
+        for (int x = 0; x < area.width(); x += picture.width()) {
+            if (tiled || (x == 0 && y == 0)) {
+                painter.drawImage(x, y, picture);
+            }
+        }
+    }
 }

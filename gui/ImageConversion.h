@@ -4,6 +4,8 @@
 
 #include <QImage>
 
+class QPainter;
+
 // An operator's image as a person sees it: top row first, alpha ignored (opaque). Null for an
 // image without pixels.
 QImage displayedImage(const Velvor::Image& image);
@@ -12,3 +14,7 @@ QImage displayedImage(const Velvor::Image& image);
 // side); each pixel the average of the 2 x 2 source pixels around its centre. Null for an image
 // without pixels.
 QImage thumbnailOf(const Velvor::Image& image, QSize box);
+
+// Draws the picture at its own size from the top-left corner of `area`: repeated to the right and
+// downwards and cut at the edges when tiled, once otherwise.
+void paintTiled(QPainter& painter, const QImage& picture, QSize area, bool tiled);

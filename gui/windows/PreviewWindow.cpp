@@ -102,17 +102,7 @@ void PreviewView::paintEvent(QPaintEvent*) {
         painter.drawText(rect().adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap, *problem_);
         return;
     }
-    const QImage picture = displayedImage(shaded_);
-    if (picture.isNull()) {
-        return;
-    }
-    for (int y = 0; y < height(); y += picture.height()) {
-        for (int x = 0; x < width(); x += picture.width()) {
-            if (tiled_ || (x == 0 && y == 0)) {
-                painter.drawImage(x, y, picture);
-            }
-        }
-    }
+    paintTiled(painter, displayedImage(shaded_), size(), tiled_);
 }
 
 void PreviewView::mouseMoveEvent(QMouseEvent* event) {

@@ -27,15 +27,5 @@ void ResultView::setTiled(bool tiled) {
 void ResultView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Base));
-    const QImage& picture = shown_;
-    if (picture.isNull()) {
-        return;
-    }
-    for (int y = 0; y < height(); y += picture.height()) {
-        for (int x = 0; x < width(); x += picture.width()) {
-            if (tiled_ || (x == 0 && y == 0)) {
-                painter.drawImage(x, y, picture);
-            }
-        }
-    }
+    paintTiled(painter, shown_, size(), tiled_);
 }
