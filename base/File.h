@@ -30,7 +30,8 @@ private:
 
 // Writes the bytes so that nothing which is not ours is harmed, as a user expects of `>` in a shell,
 // only atomically:
-// - a regular file (or a symlink to one, which stays a symlink) is replaced by a temporary file made
+// - a regular file (or a symlink to one, which stays a symlink; in a folder such as /tmp that all may
+//   write, only a symlink of ours or of the folder's owner is followed) is replaced by a temporary file made
 //   exclusively beside it, written, flushed and renamed over it, so the old content survives any
 //   failure; its permissions (and, for root, its owner) are kept; a file the user may not write is
 //   refused;

@@ -76,11 +76,26 @@ std::string directoryOf(const std::string& path) {
 
 // The path a write through `path` ends at: symlinks resolved one hop at a time (relative links
 // against the folder of the link), stopping at the first name that is not a symlink or not there.
+// A symlink someone else planted in a shared folder (/tmp: sticky and writable by all) could send our
+// write into any file we may write. As the kernel's protected-symlinks rule does for opening, such a
+// link is followed only when it is ours or the folder owner's.
+bool mayFollow(const std::string& link, const struct stat& linkStatus) {
+    struct stat folder {};
+    if (::stat(directoryOf(link).c_str(), &folder) != 0) {
+        return false;
+    }
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return !shared || linkStatus.st_uid == ::geteuid() || linkStatus.st_uid == folder.st_uid;
+}
+
 std::string finalTarget(std::string path) {
     for (int hop = 0; hop < maxSymlinkHops; ++hop) {
         struct stat status {};
         if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) {
             return path;
+        }
+        if (!mayFollow(path, status)) {
+            fail(EACCES);
         }
         std::string link(PATH_MAX, '\0');
         const ssize_t length = ::readlink(path.c_str(), link.data(), link.size());

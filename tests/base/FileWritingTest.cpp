@@ -93,6 +93,27 @@ TEST_F(FileWritingTest, SymlinksStayAndTheirTargetsGetTheContent) {
               std::system_category().message(ELOOP));
 }
 
+// In a shared folder like /tmp, a link someone else planted must not send the write elsewhere.
+TEST_F(FileWritingTest, AStrangersSymlinkInASharedFolderIsNotFollowed) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "giving a symlink to another user needs root";
+    }
+    const fs::path shared = dir / "shared";
+    fs::create_directory(shared);
+    fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+    writeFile(path("victim"), std::string_view("precious"));
+    fs::create_symlink(dir / "victim", shared / "planted");
+    ASSERT_EQ(::lchown((shared / "planted").c_str(), 65534, 65534), 0);
+    EXPECT_EQ(reasonOf([&] { writeFile((shared / "planted").string(), std::string_view("x")); }),
+              std::system_category().message(EACCES));
+    EXPECT_EQ(contents(path("victim")), "precious");
+
+    // Our own link there is followed as before.
+    fs::create_symlink(dir / "victim", shared / "ours");
+    writeFile((shared / "ours").string(), std::string_view("mine"));
+    EXPECT_EQ(contents(path("victim")), "mine");
+}
+
 TEST_F(FileWritingTest, NeverTouchesNamesBesideTheTarget) {
     // Earlier versions wrote through PATH.part: a user's file of that name, or a symlink planted there,
     // must be left as it is.
