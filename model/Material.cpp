@@ -316,24 +316,26 @@ void Material::clear() {
     announce(MaterialChange::Kind::Cleared);
 }
 
-void Material::takeContentOf(Material& source) {
+void Material::exchangeContent(Material& other) {
     beforeEdit();
+    nodes_.swap(other.nodes_);
+    cables_.swap(other.cables_);
+}
+
+void Material::takeContentOf(Material& source) {
     if (&source == this) {
         return;
     }
-    nodes_.swap(source.nodes_);
-    cables_.swap(source.cables_);
+    exchangeContent(source);
     source.clear();
     announce(MaterialChange::Kind::Replaced);
 }
 
 void Material::swapContent(Material& other) {
-    beforeEdit();
     if (&other == this) {
         return;
     }
-    nodes_.swap(other.nodes_);
-    cables_.swap(other.cables_);
+    exchangeContent(other);
     announce(MaterialChange::Kind::Replaced);
     other.announce(MaterialChange::Kind::Replaced);
 }

@@ -170,6 +170,7 @@ private:
     Cable& insertCable(const RemovedCable& cable);
     void announce(MaterialChange::Kind kind, NodeId node = {}, std::size_t index = 0);
     void beforeEdit() const;
+    void exchangeContent(Material& other);
 
     std::vector<std::unique_ptr<VisualNode>> nodes_;
     std::vector<std::unique_ptr<Cable>> cables_;

@@ -11,10 +11,11 @@
 
 #include <QImage>
 
-// Two channels over a 256 x 256 field with a ring around the current colour's cell.
-class ColourWindow::LargeView : public Window {
+// A view of the colour along the dialog's axis: pressing or dragging the left button picks the
+// colour under the mouse (placeAt), which is shown and announced at once.
+class ColourWindow::AxisView : public Window {
 public:
-    LargeView(QWidget* parent, Point position, Point size);
+    AxisView(QWidget* parent, Point position, Point size, QSize bufferSize);
 
     void setColour(Velvor::Pixel colour) { colour_ = colour; }
     void setAxis(int axis) { axis_ = axis; }
@@ -22,41 +23,39 @@ public:
     Events& getColourEvents() { return colourEvents_; }
 
 protected:
-    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
-
-private:
-    void pick(QPoint position);
+    // The colour the view shows at the point, from the current one.
+    virtual Velvor::Pixel colourAt(QPoint position) const = 0;
 
     Velvor::Pixel colour_ = 0;
     int axis_ = 0;
     QImage buffer_;
+
+private:
+    void pick(QPoint position);
+
     Events colourEvents_;
 };
 
-// The axis channel as a vertical ramp between two arrows that point at the current value.
-class ColourWindow::SmallView : public Window {
+// Two channels over a 256 x 256 field with a ring around the current colour's cell.
+class ColourWindow::LargeView : public AxisView {
 public:
-    SmallView(QWidget* parent, Point position, Point size);
-
-    void setColour(Velvor::Pixel colour) { colour_ = colour; }
-    void setAxis(int axis) { axis_ = axis; }
-    Velvor::Pixel getColour() const { return colour_; }
-    Events& getColourEvents() { return colourEvents_; }
+    LargeView(QWidget* parent, Point position, Point size);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseMoveEvent(QMouseEvent* event) override;
+    Velvor::Pixel colourAt(QPoint position) const override;
+};
 
-private:
-    void pick(QPoint position);
+// The axis channel as a vertical ramp between two arrows that point at the current value.
+class ColourWindow::SmallView : public AxisView {
+public:
+    SmallView(QWidget* parent, Point position, Point size);
 
-    Velvor::Pixel colour_ = 0;
-    int axis_ = 0;
-    QImage buffer_;
-    Events colourEvents_;
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    Velvor::Pixel colourAt(QPoint position) const override;
 };
 
 // The current colour above the starting one; pressing the lower half goes back to the start.

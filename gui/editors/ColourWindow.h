@@ -20,6 +20,7 @@ class ColourWindow : public HelperWindow {
     Q_OBJECT
 
 public:
+    class AxisView;
     class LargeView;
     class SmallView;
     class SelectedView;

@@ -8,8 +8,7 @@
 using Velvor::Pixel;
 
 ColourWindow::LargeView::LargeView(QWidget* parent, Point position, Point size)
-    : Window(parent), buffer_(256, 256, QImage::Format_RGB32) {
-    setGeometry(position.x, position.y, size.x, size.y);
+    : AxisView(parent, position, size, QSize(256, 256)) {
     setCursor(Qt::PointingHandCursor);
 }
 
@@ -28,23 +27,9 @@ void ColourWindow::LargeView::paintEvent(QPaintEvent*) {
     painter.drawImage(2, 2, buffer_);
 }
 
-void ColourWindow::LargeView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        pick(event->position().toPoint());
-    }
-}
-
-void ColourWindow::LargeView::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton) {
-        pick(event->position().toPoint());
-    }
-}
-
-void ColourWindow::LargeView::pick(QPoint position) {
+Pixel ColourWindow::LargeView::colourAt(QPoint position) const {
     const ColourAxes::AxisChannels channels = ColourAxes::channelsOf(axis_);
-    colour_ = ColourAxes::withChannel(colour_, channels.horizontal, ColourAxes::horizontalAt(position.x()));
-    colour_ = ColourAxes::withChannel(colour_, channels.vertical, ColourAxes::verticalAt(position.y()));
-    redraw();
-    Pixel picked = colour_;
-    colourEvents_.fire(&picked);
+    const Pixel across =
+        ColourAxes::withChannel(colour_, channels.horizontal, ColourAxes::horizontalAt(position.x()));
+    return ColourAxes::withChannel(across, channels.vertical, ColourAxes::verticalAt(position.y()));
 }

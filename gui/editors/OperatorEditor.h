@@ -8,8 +8,8 @@
 // out of the material the panel is disabled.
 //
 // The panel must not outlive its material. A listener of the change events is told from inside the
-// control's signal and must not delete the panel then (deleteLater does it safely). Panels for the catalogue's node types come from
-// createEditor (CreateEditor.h).
+// control's signal and must not delete the panel then (deleteLater does it safely). Panels for the
+// catalogue's node types come from createEditor (CreateEditor.h).
 
 #include "base/Events.h"
 #include "base/Point.h"

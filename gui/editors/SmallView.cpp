@@ -9,9 +9,7 @@
 using Velvor::Pixel;
 
 ColourWindow::SmallView::SmallView(QWidget* parent, Point position, Point size)
-    : Window(parent), buffer_(20, 256, QImage::Format_RGB32) {
-    setGeometry(position.x, position.y, size.x, size.y);
-}
+    : AxisView(parent, position, size, QSize(20, 256)) {}
 
 void ColourWindow::SmallView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -38,22 +36,7 @@ void ColourWindow::SmallView::paintEvent(QPaintEvent*) {
     painter.drawPolygon(pointsRight);
 }
 
-void ColourWindow::SmallView::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        pick(event->position().toPoint());
-    }
-}
-
-void ColourWindow::SmallView::mouseMoveEvent(QMouseEvent* event) {
-    if (event->buttons() & Qt::LeftButton) {
-        pick(event->position().toPoint());
-    }
-}
-
-void ColourWindow::SmallView::pick(QPoint position) {
-    colour_ = ColourAxes::withChannel(colour_, ColourAxes::channelsOf(axis_).slider,
-                                      ColourAxes::verticalAt(position.y()));
-    redraw();
-    Pixel picked = colour_;
-    colourEvents_.fire(&picked);
+Pixel ColourWindow::SmallView::colourAt(QPoint position) const {
+    return ColourAxes::withChannel(colour_, ColourAxes::channelsOf(axis_).slider,
+                                   ColourAxes::verticalAt(position.y()));
 }
