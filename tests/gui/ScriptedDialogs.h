@@ -19,44 +19,29 @@ public:
     };
 
     bool askYesNo(const std::string& caption, const std::string& text) override {
-        return next(caption, text);
+        return take(answers, {caption, text}, false);
     }
     void inform(const std::string& caption, const std::string& text) override {
         messages.push_back({caption, text});
     }
     bool askOkCancel(const std::string& caption, const std::string& text) override {
-        return next(caption, text);
+        return take(answers, {caption, text}, false);
     }
     std::optional<bool> askYesNoCancel(const std::string& caption, const std::string& text) override {
-        questions.push_back({caption, text});
-        if (threeWay.empty()) {
-            ADD_FAILURE() << "Unexpected question: " << text;
-            return std::nullopt;
-        }
-        const std::optional<bool> answer = threeWay.front();
-        threeWay.pop_front();
-        return answer;
+        return take(threeWay, {caption, text}, std::optional<bool>());
     }
     std::optional<int> askNumber(const std::string& caption, const std::string& text, int, int minimum,
                                  int maximum) override {
-        questions.push_back({caption, text});
-        if (numbers.empty()) {
-            ADD_FAILURE() << "Unexpected question: " << text;
-            return std::nullopt;
-        }
-        std::optional<int> answer = numbers.front();
-        numbers.pop_front();
-        if (answer) {
-            EXPECT_GE(*answer, minimum);
-            EXPECT_LE(*answer, maximum);
-        }
+        const std::optional<int> answer = take(numbers, {caption, text}, std::optional<int>());
+        EXPECT_TRUE(!answer || (minimum <= *answer && *answer <= maximum));
         return answer;
     }
     std::optional<std::string> askOpenFile(const FileQuestion& question) override {
-        return nextFile(question);
+        fileQuestions.push_back(question);
+        return take(files, {question.title, question.filter}, std::optional<std::string>());
     }
     std::optional<std::string> askSaveFile(const FileQuestion& question) override {
-        return nextFile(question);
+        return askOpenFile(question);
     }
 
     std::deque<bool> answers;                     // for Yes/No and OK/Cancel, in order
@@ -68,24 +53,15 @@ public:
     std::vector<Shown> messages;
 
 private:
-    bool next(const std::string& caption, const std::string& text) {
-        questions.push_back({caption, text});
-        if (answers.empty()) {
-            ADD_FAILURE() << "Unexpected question: " << text;
-            return false;
+    // The next scripted answer; a question beyond the script fails the test and gets `none`.
+    template <typename Answer> Answer take(std::deque<Answer>& script, Shown shown, Answer none) {
+        questions.push_back(shown);
+        if (script.empty()) {
+            ADD_FAILURE() << "Unexpected question: " << shown.caption << ": " << shown.text;
+            return none;
         }
-        const bool answer = answers.front();
-        answers.pop_front();
+        Answer answer = script.front();
+        script.pop_front();
         return answer;
-    }
-    std::optional<std::string> nextFile(const FileQuestion& question) {
-        fileQuestions.push_back(question);
-        if (files.empty()) {
-            ADD_FAILURE() << "Unexpected file dialog: " << question.title;
-            return std::nullopt;
-        }
-        std::optional<std::string> file = files.front();
-        files.pop_front();
-        return file;
     }
 };
