@@ -2,9 +2,9 @@
 
 #include "core/ColourSpace.h"
 #include "core/Parallel.h"
+#include "core/PixelKernels.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace Velvor {
 
@@ -48,51 +48,6 @@ unsigned channelBitShift(std::int16_t channel) {
     }
 }
 
-// A sample position split into a whole index inside [0, size) and the fraction towards the next one.
-struct Coordinate {
-    int index;
-    float fraction;
-};
-
-Coordinate wrapCoordinate(float position, int size) {
-    const auto limit = static_cast<float>(size);
-    if (position >= limit || position < 0.0f) {
-        position = std::fmod(position, limit);
-        if (position < 0.0f) {
-            position += limit;
-        }
-        // A tiny negative position plus the size can round up to the size itself.
-        if (position >= limit) {
-            position = 0.0f;
-        }
-    }
-    // Sizes beyond 2^24 are not exact in float; keep the index inside even then.
-    const int index = std::min(static_cast<int>(position), size - 1);
-    return {index, position - static_cast<float>(index)};
-}
-
-// a + t(b - a) rather than a sum of four weighted samples, which in float turns a flat 255 into
-// 254.99998 and so truncates to 254. Here equal values come back exactly, and no result falls below
-// the lowest sample m: when b < a, the rounded b - a is no lower than m - a, which is exact in float
-// for these magnitudes, so a + t(b - a) >= m for t in [0, 1). Rounding can lift a result only by far
-// less than one above the highest sample, which truncation removes.
-float lerp(float a, float b, float t) {
-    return a + t * (b - a);
-}
-
-// Two horizontal blends, then one vertical: the bilinear weights of the four neighbours.
-Pixel bilinear(Pixel p00, Pixel p10, Pixel p01, Pixel p11, float fx, float fy) {
-    Pixel result = 0;
-    for (unsigned shift = 0; shift < 32; shift += 8) {
-        const float top =
-            lerp(static_cast<float>((p00 >> shift) & 0xFFu), static_cast<float>((p10 >> shift) & 0xFFu), fx);
-        const float bottom =
-            lerp(static_cast<float>((p01 >> shift) & 0xFFu), static_cast<float>((p11 >> shift) & 0xFFu), fx);
-        result |= static_cast<Pixel>(lerp(top, bottom, fy)) << shift;
-    }
-    return result;
-}
-
 } // namespace
 
 Displacement::Displacement(int width, int height)
@@ -117,33 +72,45 @@ void Displacement::generate(const Image* const* inputs) {
         shiftX[v] = static_cast<double>(channelFraction(grey, Hsv{}, amountXSource)) * amountX;
         shiftY[v] = static_cast<double>(channelFraction(grey, Hsv{}, amountYSource)) * amountY;
     }
-    const unsigned channelShiftX = channelBitShift(amountXSource);
-    const unsigned channelShiftY = channelBitShift(amountYSource);
+
+    DisplacementSpan whole;
+    whole.source = source.getPixels();
+    whole.width = width;
+    whole.height = height;
+    whole.shiftX = shiftX;
+    whole.shiftY = shiftY;
+    whole.byteShiftX = channelBitShift(amountXSource);
+    whole.byteShiftY = channelBitShift(amountYSource);
 
     forEachBand(height, std::max(1, 16384 / width), [&](int begin, int end) {
         for (int i = begin; i < end; ++i) {
-            const Pixel* modulatorRow = modulator.row(i);
-            Pixel* out = image_.row(i);
-            for (int j = 0; j < width; ++j) {
-                const Pixel m = modulatorRow[j];
-                double dx = 0.0;
-                double dy = 0.0;
-                if (needsHsv) {
+            DisplacementSpan span = whole;
+            span.row = i;
+            span.modulator = modulator.row(i);
+            span.out = image_.row(i);
+            if (!needsHsv) {
+                span.count = width;
+                displaceFast(span);
+                continue;
+            }
+            // Hue, saturation and brightness shifts depend on the whole colour: worked out a stretch
+            // of the row at a time, on the stack.
+            constexpr int stretch = 256;
+            double dx[stretch];
+            double dy[stretch];
+            span.shiftX = dx;
+            span.shiftY = dy;
+            span.shiftsPerPixel = true;
+            for (int j = 0; j < width; j += stretch) {
+                span.begin = j;
+                span.count = std::min(stretch, width - j);
+                for (int k = 0; k < span.count; ++k) {
+                    const Pixel m = span.modulator[j + k];
                     const Hsv hsv = rgbToHsv(m);
-                    dx = static_cast<double>(channelFraction(m, hsv, amountXSource)) * amountX;
-                    dy = static_cast<double>(channelFraction(m, hsv, amountYSource)) * amountY;
-                } else {
-                    dx = shiftX[(m >> channelShiftX) & 0xFFu];
-                    dy = shiftY[(m >> channelShiftY) & 0xFFu];
+                    dx[k] = static_cast<double>(channelFraction(m, hsv, amountXSource)) * amountX;
+                    dy[k] = static_cast<double>(channelFraction(m, hsv, amountYSource)) * amountY;
                 }
-                const Coordinate x = wrapCoordinate(static_cast<float>(dx + j), width);
-                const Coordinate y = wrapCoordinate(static_cast<float>(dy + i), height);
-
-                const int nextColumn = x.index + 1 == width ? 0 : x.index + 1;
-                const Pixel* row0 = source.row(y.index);
-                const Pixel* row1 = source.row(y.index + 1 == height ? 0 : y.index + 1);
-                out[j] = bilinear(row0[x.index], row0[nextColumn], row1[x.index], row1[nextColumn],
-                                  x.fraction, y.fraction);
+                displaceFast(span);
             }
         }
     });

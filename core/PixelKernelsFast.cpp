@@ -243,6 +243,140 @@ void cubicRowVector(const Pixel* const rows[4], const Pixel* tint, Pixel* out, i
     }
 }
 
+// Displacement runs at the width of a double vector: the shifts and the sums j + dx are doubles, as
+// in the plain loop, and everything after their rounding to float runs on as many float lanes.
+using ShiftTag = hn::ScalableTag<double>;
+using PositionTag = hn::Rebind<float, ShiftTag>;
+using OffsetTag = hn::Rebind<std::int32_t, ShiftTag>;
+using SampleTag = hn::Rebind<std::uint32_t, ShiftTag>;
+using ShiftVector = hn::Vec<ShiftTag>;
+using PositionVector = hn::Vec<PositionTag>;
+using OffsetVector = hn::Vec<OffsetTag>;
+using SampleVector = hn::Vec<SampleTag>;
+
+DisplacementSpan partOf(const DisplacementSpan& span, int offset, int count) {
+    DisplacementSpan part = span;
+    part.begin += offset;
+    part.count = count;
+    if (span.shiftsPerPixel) {
+        part.shiftX += offset;
+        part.shiftY += offset;
+    }
+    return part;
+}
+
+template <bool PerPixel>
+HWY_INLINE ShiftVector shiftsOf(const double* shifts, int offset, unsigned byteShift, SampleVector pixels) {
+    const ShiftTag dd;
+    if constexpr (PerPixel) {
+        return hn::LoadU(dd, shifts + offset);
+    } else {
+        const SampleVector bytes =
+            hn::And(hn::ShiftRightSame(pixels, static_cast<int>(byteShift)), hn::Set(SampleTag(), 0xFFu));
+        return hn::GatherIndex(
+            dd, shifts, hn::PromoteTo(hn::Rebind<std::int64_t, ShiftTag>(), hn::BitCast(OffsetTag(), bytes)));
+    }
+}
+
+// Whether every lane lies in [0, limit), where the plain wrap leaves a position as it is.
+HWY_INLINE bool inside(PositionVector position, PositionVector limit) {
+    const PositionTag df;
+    return hn::AllTrue(df, hn::And(hn::Ge(position, hn::Zero(df)), hn::Lt(position, limit)));
+}
+
+struct SampleAxis {
+    OffsetVector index;
+    PositionVector fraction;
+};
+
+HWY_INLINE SampleAxis sampleAxis(PositionVector position, int size) {
+    const OffsetTag di;
+    const OffsetVector index = hn::Min(hn::ConvertTo(di, position), hn::Set(di, size - 1));
+    return {index, hn::Sub(position, hn::ConvertTo(PositionTag(), index))};
+}
+
+// A pixel and its right-hand neighbour through one 8-byte load, the left one in the low half.
+HWY_INLINE void gatherPairs(const Pixel* source, OffsetVector offset, SampleVector& left,
+                            SampleVector& right) {
+    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pairs are split by their halves");
+    const hn::Rebind<std::uint64_t, ShiftTag> dp;
+    const auto byteOffset = hn::ShiftLeft<2>(hn::PromoteTo(hn::Rebind<std::int64_t, ShiftTag>(), offset));
+    const auto pairs = hn::GatherOffset(dp, reinterpret_cast<const std::uint64_t*>(source), byteOffset);
+    left = hn::TruncateTo(SampleTag(), pairs);
+    right = hn::TruncateTo(SampleTag(), hn::ShiftRight<32>(pairs));
+}
+
+HWY_INLINE PositionVector lerp(PositionVector a, PositionVector b, PositionVector t) {
+    return hn::Add(a, hn::Mul(t, hn::Sub(b, a)));
+}
+
+template <int Shift> HWY_INLINE PositionVector sampleByte(SampleVector pixels) {
+    return hn::ConvertTo(PositionTag(), hn::BitCast(OffsetTag(), hn::And(hn::ShiftRight<Shift>(pixels),
+                                                                         hn::Set(SampleTag(), 0xFFu))));
+}
+
+template <int Shift>
+HWY_INLINE SampleVector bilinearChannel(const SampleVector (&corners)[4], PositionVector fx,
+                                        PositionVector fy) {
+    const PositionVector top = lerp(sampleByte<Shift>(corners[0]), sampleByte<Shift>(corners[1]), fx);
+    const PositionVector bottom = lerp(sampleByte<Shift>(corners[2]), sampleByte<Shift>(corners[3]), fx);
+    return hn::ShiftLeft<Shift>(hn::BitCast(SampleTag(), hn::ConvertTo(OffsetTag(), lerp(top, bottom, fy))));
+}
+
+template <bool PerPixel> void displaceSpan(const DisplacementSpan& span) {
+    const ShiftTag dd;
+    const PositionTag df;
+    const OffsetTag di;
+    const SampleTag du;
+    const int lanes = static_cast<int>(hn::Lanes(dd));
+    const PositionVector limitX = hn::Set(df, static_cast<float>(span.width));
+    const PositionVector limitY = hn::Set(df, static_cast<float>(span.height));
+    const ShiftVector row = hn::Set(dd, static_cast<double>(span.row));
+    const OffsetVector width = hn::Set(di, span.width);
+    const OffsetVector lastColumn = hn::Set(di, span.width - 1);
+    // Iota stores and reloads its lanes; the column of each lane is its number plus j, exactly.
+    const ShiftVector laneNumbers = hn::Iota(dd, 0);
+    int k = 0;
+    for (; k + lanes <= span.count; k += lanes) {
+        const int j = span.begin + k;
+        const SampleVector modulator = hn::LoadU(du, span.modulator + j);
+        const PositionVector positionX =
+            hn::DemoteTo(df, hn::Add(shiftsOf<PerPixel>(span.shiftX, k, span.byteShiftX, modulator),
+                                     hn::Add(hn::Set(dd, static_cast<double>(j)), laneNumbers)));
+        const PositionVector positionY =
+            hn::DemoteTo(df, hn::Add(shiftsOf<PerPixel>(span.shiftY, k, span.byteShiftY, modulator), row));
+        const SampleAxis x = sampleAxis(positionX, span.width);
+        // Positions past an edge wrap through fmod, and the last column's neighbour is the first:
+        // both are rare, at the borders only.
+        if (!inside(positionX, limitX) || !inside(positionY, limitY) ||
+            !hn::AllFalse(di, hn::Eq(x.index, lastColumn))) {
+            displacePlain(partOf(span, k, lanes));
+            continue;
+        }
+        const SampleAxis y = sampleAxis(positionY, span.height);
+        const OffsetVector below = hn::Add(y.index, hn::Set(di, 1));
+        const OffsetVector nextRow = hn::IfThenZeroElse(hn::Eq(below, hn::Set(di, span.height)), below);
+        // Offsets stay below 2^31: a material holds at most 2^29 pixels.
+        SampleVector corners[4];
+        gatherPairs(span.source, hn::Add(hn::Mul(y.index, width), x.index), corners[0], corners[1]);
+        gatherPairs(span.source, hn::Add(hn::Mul(nextRow, width), x.index), corners[2], corners[3]);
+        const SampleVector result = hn::Or(hn::Or(bilinearChannel<0>(corners, x.fraction, y.fraction),
+                                                  bilinearChannel<8>(corners, x.fraction, y.fraction)),
+                                           hn::Or(bilinearChannel<16>(corners, x.fraction, y.fraction),
+                                                  bilinearChannel<24>(corners, x.fraction, y.fraction)));
+        hn::StoreU(result, du, span.out + j);
+    }
+    displacePlain(partOf(span, k, span.count - k));
+}
+
+void displaceVector(const DisplacementSpan& span) {
+    if (span.shiftsPerPixel) {
+        displaceSpan<true>(span);
+    } else {
+        displaceSpan<false>(span);
+    }
+}
+
 } // namespace HWY_NAMESPACE
 } // namespace Velvor
 HWY_AFTER_NAMESPACE();
@@ -254,6 +388,7 @@ HWY_EXPORT(rotateHueVector);
 HWY_EXPORT(saturateVector);
 HWY_EXPORT(normalsVector);
 HWY_EXPORT(cubicRowVector);
+HWY_EXPORT(displaceVector);
 
 void rotateHueFast(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
                    float turnPerUnit) {
@@ -272,6 +407,10 @@ void normalsFast(const Pixel* left, const Pixel* right, const Pixel* above, cons
 
 void cubicRowFast(const Pixel* const rows[4], const Pixel* tint, Pixel* out, int count, float t) {
     HWY_DYNAMIC_DISPATCH(cubicRowVector)(rows, tint, out, count, t);
+}
+
+void displaceFast(const DisplacementSpan& span) {
+    HWY_DYNAMIC_DISPATCH(displaceVector)(span);
 }
 
 } // namespace Velvor

@@ -106,3 +106,47 @@ TEST(PixelKernelsTest, PlasmaCubicRowsMatchThePlainLoop) {
         }
     });
 }
+
+TEST(PixelKernelsTest, DisplacementMatchesThePlainLoop) {
+    std::mt19937 random(14);
+    // 1 x 1, a single row, and images whose rows are not a multiple of any vector width.
+    const int sizes[][2] = {{1, 1}, {1001, 1}, {1, 17}, {33, 7}, {64, 64}};
+    forEveryTarget([&] {
+        for (const auto& size : sizes) {
+            const int width = size[0], height = size[1];
+            const Pixels source = randomPixels(random, width * height);
+            const Pixels modulator = randomPixels(random, width);
+            // Shifts as tables of a channel byte (amounts and channel fractions, negative, large and
+            // tiny) and as one value per pixel, past the edges both ways.
+            std::vector<double> shifts(std::max(256, width) + 8);
+            std::uniform_real_distribution<double> amount(-70000.0, 70000.0);
+            for (double& shift : shifts) {
+                shift = random() % 16 == 0 ? amount(random) : (random() % 256) / 255.0 * 16.0 - 1e-9;
+            }
+            for (const bool perPixel : {false, true}) {
+                for (const int row : {0, height - 1}) {
+                    Velvor::DisplacementSpan span;
+                    span.source = source.data();
+                    span.width = width;
+                    span.height = height;
+                    span.row = row;
+                    span.begin = width > 3 ? 3 : 0;
+                    span.count = width - span.begin;
+                    span.modulator = modulator.data();
+                    span.shiftX = shifts.data() + (perPixel ? span.begin : 0);
+                    span.shiftY = shifts.data() + (perPixel ? 0 : 5 % width);
+                    span.byteShiftX = 16;
+                    span.byteShiftY = 8;
+                    span.shiftsPerPixel = perPixel;
+                    Pixels plain(modulator.size(), 0xDEADBEEFu), fast = plain;
+                    span.out = plain.data();
+                    Velvor::displacePlain(span);
+                    span.out = fast.data();
+                    Velvor::displaceFast(span);
+                    ASSERT_EQ(plain, fast)
+                        << width << " x " << height << " row " << row << " per pixel " << perPixel;
+                }
+            }
+        }
+    });
+}
