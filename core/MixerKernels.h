@@ -3,8 +3,8 @@
 // The Mixer's two integer blends, per channel in unsigned 32-bit arithmetic (a negative weight wraps):
 //   add:      min((A.c * weightA + B.c * weightB) >> 8, 255)
 //   multiply: min((((A.c * weightA) >> 8) * ((B.c * weightB) >> 8)) >> 8, 255)
-// The plain versions are the reference; the fast ones give identical results, four pixels at a time
-// where SSE2 is available (multiply only for weights 0..32767; others take the plain loop).
+// The plain versions are the reference; the fast ones give identical results a vector at a time
+// (Highway, the best instruction set of the machine chosen at run time).
 
 #include "core/Image.h"
 

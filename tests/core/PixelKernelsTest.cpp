@@ -1,7 +1,8 @@
 #include "core/PixelKernels.h"
 
+#include "EveryTarget.h"
+
 #include <gtest/gtest.h>
-#include <hwy/targets.h>
 #include <random>
 #include <vector>
 
@@ -18,17 +19,6 @@ Pixels randomPixels(std::mt19937& random, int count) {
         p = random() % 4 == 0 ? extremes[random() % 8] : static_cast<Velvor::Pixel>(random());
     }
     return pixels;
-}
-
-// Runs the check once for every instruction set Highway compiled and this machine has, so the
-// paths a faster or slower machine would take are compared too.
-template <class Check> void forEveryTarget(const Check& check) {
-    for (const std::int64_t target : hwy::SupportedAndGeneratedTargets()) {
-        SCOPED_TRACE(hwy::TargetName(target));
-        hwy::SetSupportedTargetsForTest(target);
-        check();
-    }
-    hwy::SetSupportedTargetsForTest(0);
 }
 
 // Spans below, at and above the widest vector (16 floats), and a long one.
