@@ -32,7 +32,33 @@ std::atomic<int>& configuredCount() {
     return count;
 }
 
+thread_local const std::atomic<bool>* cancelFlag = nullptr;
+
+bool isCancelled(const std::atomic<bool>* flag) {
+    return flag != nullptr && flag->load(std::memory_order_relaxed);
+}
+
+// One thread, band after band, so that a raised flag is seen within a band.
+void runBandsInTurn(int count, int minimumBand, parallelDetail::BandFunction run, const void* body,
+                    const std::atomic<bool>* flag) {
+    if (flag == nullptr) {
+        run(body, 0, count);
+        return;
+    }
+    for (int begin = 0; begin < count && !isCancelled(flag); begin += minimumBand) {
+        run(body, begin, count - begin > minimumBand ? begin + minimumBand : count);
+    }
+}
+
 } // namespace
+
+CancelScope::CancelScope(const std::atomic<bool>* flag) : previous_(cancelFlag) {
+    cancelFlag = flag;
+}
+
+CancelScope::~CancelScope() {
+    cancelFlag = previous_;
+}
 
 int threadCountFromEnvironment() {
     const char* text = std::getenv("VELVOR_THREADS");
@@ -64,24 +90,26 @@ void forEachBand(int count, int minimumBand, BandFunction run, const void* body)
     }
     const int threads = threadCount();
     minimumBand = std::max(1, minimumBand);
+    const std::atomic<bool>* flag = cancelFlag;
     if (threads <= 1 || count < 2 * minimumBand) {
-        run(body, 0, count);
+        runBandsInTurn(count, minimumBand, run, body, flag);
         return;
     }
 #if defined(_OPENMP)
-    // A few bands per thread, so a thread slowed by other work does not hold up the rest.
-    const int bands = std::clamp(count / minimumBand, 1, threads * 4);
+    // A few bands per thread, so a thread slowed by other work does not hold up the rest; many when
+    // the pass may be cancelled, so that it stops soon.
+    const int bands = std::clamp(count / minimumBand, 1, threads * (flag != nullptr ? 64 : 4));
     const int bandSize = (count + bands - 1) / bands;
     const auto runBand = [&](int band) {
         const int begin = band * bandSize;
         const int end = std::min(count, begin + bandSize);
-        if (begin < end) {
+        if (begin < end && !isCancelled(flag)) {
             run(body, begin, end);
         }
     };
     // Inside a task of forEachTask the other threads have tasks of their own.
     if (omp_in_parallel()) {
-        run(body, 0, count);
+        runBandsInTurn(count, minimumBand, run, body, flag);
         return;
     }
 #pragma omp parallel for num_threads(threads) schedule(dynamic, 1)
@@ -89,7 +117,7 @@ void forEachBand(int count, int minimumBand, BandFunction run, const void* body)
         runBand(band);
     }
 #else
-    run(body, 0, count);
+    runBandsInTurn(count, minimumBand, run, body, flag);
 #endif
 }
 
@@ -97,11 +125,16 @@ void forEachTask(int count, TaskFunction run, const void* body) {
     const int threads = threadCount();
 #if defined(_OPENMP)
     if (threads > 1 && count > 1 && !omp_in_parallel()) {
+        const std::atomic<bool>* flag = cancelFlag;
 #pragma omp parallel num_threads(threads)
 #pragma omp single
         for (int task = 0; task < count; ++task) {
 #pragma omp task firstprivate(task)
-            run(body, task);
+            {
+                // Tasks run on pool threads; the caller's flag goes with them.
+                const CancelScope scope(flag);
+                run(body, task);
+            }
         }
         return;
     }

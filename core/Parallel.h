@@ -8,6 +8,7 @@
 // every processor is used; setThreadCount overrides both. One thread runs everything on the calling
 // thread, as a plain loop.
 
+#include <atomic>
 #include <utility>
 
 namespace Velvor {
@@ -18,6 +19,21 @@ int threadCount();
 void setThreadCount(int count);
 // The count VELVOR_THREADS asks for, or 0 when it is unset or not a positive integer.
 int threadCountFromEnvironment();
+
+// Lets a long pass stop early. While a scope lives on a thread, the passes that thread starts (also
+// inside forEachTask tasks it starts) run no further band once the flag is true, and one thread then
+// works band by band too. Such a pass returns with only part of its output written: whoever raised
+// the flag must treat that output as unfinished.
+class CancelScope {
+public:
+    explicit CancelScope(const std::atomic<bool>* flag);
+    ~CancelScope();
+    CancelScope(const CancelScope&) = delete;
+    CancelScope& operator=(const CancelScope&) = delete;
+
+private:
+    const std::atomic<bool>* previous_;
+};
 
 namespace parallelDetail {
 using BandFunction = void (*)(const void* body, int begin, int end);

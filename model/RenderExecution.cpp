@@ -79,6 +79,12 @@ bool executeInOrder(const RenderPlan& plan, Progress& progress, const RenderCont
         reporter.beginStep(i);
         if (plan.steps[i].generates) {
             runOperator(plan.steps[i]);
+            // The operator may have stopped part-way: its node stays dirty.
+            if (isCancelled(control)) {
+                markUnfinished(plan, ran);
+                finishInputs(plan);
+                return false;
+            }
             ran[i] = 1;
         }
         reporter.endStep(i);
@@ -125,6 +131,12 @@ bool executeInWaves(const RenderPlan& plan, Progress& progress, const RenderCont
                 errors[i] = std::current_exception();
             }
         });
+        // The wave's operators may have stopped part-way: their nodes stay dirty.
+        if (isCancelled(control)) {
+            markUnfinished(plan, ran);
+            finishInputs(plan);
+            return false;
+        }
         for (const std::size_t i : wave) {
             ran[i] = 1;
         }
@@ -137,6 +149,8 @@ bool executeInWaves(const RenderPlan& plan, Progress& progress, const RenderCont
 } // namespace
 
 bool executeRenderPlan(const RenderPlan& plan, Progress& progress, const RenderControl& control) {
+    // Operators stop between rows once the flag is raised, not only between steps.
+    const Velvor::CancelScope scope(control.cancel);
     if (Velvor::threadCount() <= 1) {
         return executeInOrder(plan, progress, control);
     }

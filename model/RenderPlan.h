@@ -51,9 +51,10 @@ struct RenderPlan {
 
 // Threads: the process-wide count (core/Parallel.h); with one, every step runs on the calling thread.
 struct RenderControl {
-    // Checked between steps (between waves when threads run them): once true, no further operator
-    // starts, every node whose operator the plan still had to run is marked dirty, so the next
-    // render redoes it, and execution returns false. Nothing else reads or writes it.
+    // Checked between steps (between waves when threads run them) and by the operators between
+    // bands of rows: once true, running operators stop, no further operator starts, every node
+    // whose operator the plan had to run and did not finish is marked dirty, so the next render
+    // redoes it, and execution returns false. Nothing else reads or writes it.
     const std::atomic<bool>* cancel = nullptr;
 };
 

@@ -463,21 +463,29 @@ RenderRecord record(const Material& material, Lines log) {
     return result;
 }
 
-// Calls step() through to the log and raises the flag at the chosen step.
+// Raises the flag once the log reaches the chosen line: "step" after the first step, or a visit's
+// line, which comes before that operator runs when one thread renders.
 class CancellingProgress : public RecordingProgress {
 public:
-    CancellingProgress(std::atomic<bool>& flag, int cancelAt) : flag_(flag), cancelAt_(cancelAt) {}
+    CancellingProgress(std::atomic<bool>& flag, std::string cancelAt)
+        : flag_(flag), cancelAt_(std::move(cancelAt)) {}
     void step() override {
         RecordingProgress::step();
-        if (++steps_ == cancelAt_) {
-            flag_ = true;
-        }
+        raiseAt("step");
+    }
+    void message(const std::string& text) override {
+        RecordingProgress::message(text);
+        raiseAt(text);
     }
 
 private:
+    void raiseAt(const std::string& line) {
+        if (line == cancelAt_) {
+            flag_ = true;
+        }
+    }
     std::atomic<bool>& flag_;
-    int cancelAt_;
-    int steps_ = 0;
+    std::string cancelAt_;
 };
 
 } // namespace
@@ -540,12 +548,21 @@ TEST(MaterialRenderingTest, IndependentSourcesShareAWaveAndTheirConsumerFollows)
 }
 
 // A render cancelled after its first step has regenerated an edited board, not the normal map on it:
-// the next render must still bring the normal map and the collector up to date. Sizes that stay the
+// the next render must still bring the normal map and the collector up to date. Cancelled while the
+// normal map runs, that operator stops between rows and its node stays dirty. Sizes that stay the
 // same keep every image buffer.
 TEST(MaterialRenderingTest, ACancelledRenderIsCompletedByTheNext) {
-    for (const int threads : {1, 2}) {
-        SCOPED_TRACE(threads);
-        const Threads scope(threads);
+    struct Case {
+        int threads;
+        const char* cancelAt;
+        Lines visits;
+    };
+    const Case cases[] = {{1, "step", {"> node Board"}},
+                          {2, "step", {"> node Board"}},
+                          {1, "> node Normals", {"> node Board", "> node Normals"}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.threads << " threads, cancelled at " << c.cancelAt);
+        const Threads scope(c.threads);
         Material material;
         Material twin;
         for (Material* m : {&material, &twin}) {
@@ -567,9 +584,9 @@ TEST(MaterialRenderingTest, ACancelledRenderIsCompletedByTheNext) {
             buffers.push_back(material.getNode(i).getOperator().getImage().getPixels());
         }
         std::atomic<bool> cancel{false};
-        CancellingProgress progress(cancel, 1);
+        CancellingProgress progress(cancel, c.cancelAt);
         EXPECT_FALSE(material.renderAll(progress, RenderControl{&cancel}));
-        EXPECT_EQ(progress.visits(), (Lines{"> node Board"}));
+        EXPECT_EQ(progress.visits(), c.visits);
         EXPECT_TRUE(material.getNode(1).isDirty());
         cancel = false;
         EXPECT_TRUE(material.renderAll(quiet, RenderControl{&cancel}));
