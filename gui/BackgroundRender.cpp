@@ -12,26 +12,62 @@ class BackgroundRender::QueuedProgress : public Progress {
 public:
     explicit QueuedProgress(BackgroundRender& render) : render_(render) {}
 
-    // The calls run after this object is gone: they hold the render, not the reporter.
-    void start(int total) override {
-        post([render = &render_, total] { emit render->started(total); });
-    }
-    void step() override {
-        post([render = &render_] { emit render->stepped(); });
-    }
-    void finish() override {
-        post([render = &render_] { emit render->progressFinished(); });
-    }
+    void start(int total) override { render_.queueReport({Report::Start, total, false, {}}); }
+    void step() override { render_.queueReport({Report::Step, 0, false, {}}); }
+    void finish() override { render_.queueReport({Report::Finish, 0, false, {}}); }
     void message(const std::string& text) override {
-        post([render = &render_, line = QString::fromStdString(text)] { emit render->message(line); });
+        render_.queueReport({Report::Message, 0, false, QString::fromStdString(text)});
     }
 
 private:
-    template <typename Call> void post(Call&& call) {
-        QMetaObject::invokeMethod(&render_, std::forward<Call>(call), Qt::QueuedConnection);
-    }
     BackgroundRender& render_;
 };
+
+// Reports travel in a queue of ours behind a mutex, and the event only says that there are some: the
+// data never rides inside a posted event, so every hand-over is one the mutex orders (and that a
+// race detector sees).
+void BackgroundRender::queueReport(Report report) {
+    bool wasEmpty = false;
+    {
+        const std::lock_guard<std::mutex> lock(reportsLock_);
+        wasEmpty = reports_.empty();
+        reports_.push_back(std::move(report));
+    }
+    if (wasEmpty) {
+        QMetaObject::invokeMethod(this, "deliverReports", Qt::QueuedConnection);
+    }
+}
+
+void BackgroundRender::deliverReports() {
+    for (;;) {
+        Report report;
+        {
+            const std::lock_guard<std::mutex> lock(reportsLock_);
+            if (reports_.empty()) {
+                return;
+            }
+            report = std::move(reports_.front());
+            reports_.pop_front();
+        }
+        switch (report.kind) {
+        case Report::Message:
+            emit message(report.text);
+            break;
+        case Report::Start:
+            emit started(report.number);
+            break;
+        case Report::Step:
+            emit stepped();
+            break;
+        case Report::Finish:
+            emit progressFinished();
+            break;
+        case Report::End:
+            workerEnded(static_cast<unsigned>(report.number), report.completed, report.text);
+            break;
+        }
+    }
+}
 
 BackgroundRender::BackgroundRender(Material& material, QObject* parent)
     : QObject(parent), material_(material) {
@@ -71,9 +107,7 @@ void BackgroundRender::start() {
         } catch (const std::bad_alloc&) {
             problem = "Out of memory";
         }
-        QMetaObject::invokeMethod(
-            this, [this, generation, completed, problem] { workerEnded(generation, completed, problem); },
-            Qt::QueuedConnection);
+        queueReport({Report::End, static_cast<int>(generation), completed, problem});
     });
 }
 

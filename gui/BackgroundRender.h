@@ -4,14 +4,16 @@
 // renders. The plan is made on the user-interface thread (it reads the graph); a worker thread runs
 // it. Progress reaches the user-interface thread as queued signals, in order. The material's edit gate
 // stops a running render before any edit it reads, so an edit never races a running operator: the
-// render is cancelled between steps, what it did not finish stays dirty, and it is started again
-// after the edit from the new state. Images are read by views only when a render has finished.
+// render is cancelled between bands of rows, what it did not finish stays dirty, and it is started
+// again after the edit from the new state. Images are read by views only when a render has finished.
 
 #include "model/Material.h"
 
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <deque>
+#include <mutex>
 #include <thread>
 
 class BackgroundRender : public QObject {
@@ -40,13 +42,28 @@ signals:
     void finished();
     void failed(const QString& message);
 
+private slots:
+    // Called through the event loop: hands every queued report on, in order.
+    void deliverReports();
+
 private:
     class QueuedProgress;
+
+    // What the worker reports; it crosses threads through the locked queue only.
+    struct Report {
+        enum Kind { Message, Start, Step, Finish, End } kind;
+        int number = 0; // Start: the total; End: the render's generation
+        bool completed = false;
+        QString text; // Message: the line; End: the failure, if any
+    };
+    void queueReport(Report report);
 
     void restartAfterEdit();
     void workerEnded(unsigned generation, bool completed, const QString& problem);
 
     Material& material_;
+    std::mutex reportsLock_;
+    std::deque<Report> reports_;
     std::thread worker_;
     std::atomic<bool> cancel_{false};
     unsigned generation_ = 0;

@@ -1,0 +1,57 @@
+#include "TestImages.h"
+#include "core/OperatorFactory.h"
+#include "core/Parallel.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <new>
+#include <vector>
+
+// Every operator new of this test program is counted while `counting` is set.
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+} // namespace
+
+void* operator new(std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) {
+        allocations.fetch_add(1, std::memory_order_relaxed);
+    }
+    if (void* block = std::malloc(size == 0 ? 1 : size)) {
+        return block;
+    }
+    throw std::bad_alloc();
+}
+
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+
+// Rendering again at an unchanged size allocates nothing: no operator asks for memory, with one
+// thread or several, and every image keeps its buffer.
+TEST(AllocationTest, OperatorsRunAgainAllocateNothing) {
+    const Velvor::Image first = randomImage(256, 256, 1);
+    const Velvor::Image second = randomImage(256, 256, 2);
+    const Velvor::Image* inputs[] = {&first, &second};
+    const int previousThreads = Velvor::threadCount();
+    for (const int threads : {1, 2}) {
+        Velvor::setThreadCount(threads);
+        for (int type = 0; type <= 6; ++type) {
+            const auto op = Velvor::createOperator(type, 256, 256);
+            op->generate(inputs);
+            const Velvor::Pixel* buffer = op->getImage().getPixels();
+            allocations = 0;
+            counting = true;
+            op->generate(inputs);
+            counting = false;
+            EXPECT_EQ(allocations, 0) << "type " << type << ", " << threads << " threads";
+            EXPECT_EQ(op->getImage().getPixels(), buffer) << "type " << type;
+        }
+    }
+    Velvor::setThreadCount(previousThreads);
+}
