@@ -61,7 +61,7 @@ public:
 
 private:
     struct FreeBuffer {
-        void operator()(Pixel* pixels) const;
+        void operator()(Pixel* p) const { std::free(p); }
     };
     using Buffer = std::unique_ptr<Pixel[], FreeBuffer>;
 

@@ -4,8 +4,6 @@
 #include "core/Checkboard.h"
 
 #include <gtest/gtest.h>
-#include <set>
-#include <vector>
 
 using Velvor::Image;
 using Velvor::Pixel;
@@ -64,20 +62,6 @@ TEST(ImageTest, CopiesAreDeepAndAssignmentAdoptsTheSourceSize) {
     target = source;
     EXPECT_EQ(target.getPixels(), buffer);
     EXPECT_EQ(target.getPixels()[3], 0u);
-}
-
-// Buffers start on a cache line, and images made one after the other at different places within a
-// page, so that passes between them do not contend for the same cache sets.
-TEST(ImageTest, ImagesStartOnCacheLinesAtDifferentPlacesInAPage) {
-    std::vector<Velvor::Image> images;
-    std::set<std::uintptr_t> offsets;
-    for (int i = 0; i < 8; ++i) {
-        images.emplace_back(1024, 1024);
-        const auto address = reinterpret_cast<std::uintptr_t>(images.back().getPixels());
-        EXPECT_EQ(address % 64, 0u);
-        offsets.insert(address % 4096);
-    }
-    EXPECT_EQ(offsets.size(), 8u);
 }
 
 TEST(ImageTest, ImpossibleSizesFailWithTheAllocationMessage) {
