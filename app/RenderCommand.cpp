@@ -43,22 +43,6 @@ struct Options {
     bool writesPictures() const { return !digest && checkFile.empty(); }
 };
 
-// The thread count for one run of the command, given back afterwards (tests run many in one process).
-class ThreadCountFor {
-public:
-    explicit ThreadCountFor(int count) : previous_(Velvor::threadCount()) {
-        if (count > 0) {
-            Velvor::setThreadCount(count);
-        }
-    }
-    ThreadCountFor(const ThreadCountFor&) = delete;
-    ThreadCountFor& operator=(const ThreadCountFor&) = delete;
-    ~ThreadCountFor() { Velvor::setThreadCount(previous_); }
-
-private:
-    int previous_;
-};
-
 class UsageError : public Exception {
 public:
     using Exception::Exception;
@@ -360,7 +344,7 @@ int runRenderCommand(int argc, const char* const* argv, std::ostream& out, std::
         if (!options.xmlOut.empty() && !looksLikeXml(bytes)) {
             throw UsageError("--xml-out needs a material XML file; " + options.input + " is a packed file");
         }
-        const ThreadCountFor threads(options.threads);
+        const Velvor::ThreadCountScope threads(options.threads);
         Renderer(options, out, err, showProgress, outIsTerminal).run(bytes);
     } catch (const UsageError& e) {
         err << "velvor-render: " << escapeControlCharacters(e.getMessage()) << "\n";

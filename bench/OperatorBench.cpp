@@ -15,18 +15,9 @@
 namespace {
 
 // The thread count from the benchmark's argument at `index`, for the whole benchmark.
-class Threads {
-public:
-    Threads(const benchmark::State& state, int index) : previous_(Velvor::threadCount()) {
-        Velvor::setThreadCount(static_cast<int>(state.range(index)));
-    }
-    ~Threads() { Velvor::setThreadCount(previous_); }
-    Threads(const Threads&) = delete;
-    Threads& operator=(const Threads&) = delete;
-
-private:
-    int previous_;
-};
+int threadsOf(const benchmark::State& state, int index) {
+    return static_cast<int>(state.range(index));
+}
 
 // Times `pass` after one untimed run, so that its images are mapped and the thread pool is started,
 // as they are whenever the editor renders a material again: first-touch page faults are not the
@@ -52,14 +43,14 @@ void BM_Memcpy(benchmark::State& state) {
 
 template <class Op> void BM_Generator(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    const Threads threads(state, 1);
+    const Velvor::ThreadCountScope threads(threadsOf(state, 1));
     Op op(side, side);
     timeWarm(state, side, [&] { op.generate(nullptr); });
 }
 
 void BM_Collector(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    const Threads threads(state, 1);
+    const Velvor::ThreadCountScope threads(threadsOf(state, 1));
     Velvor::Image source(side, side);
     source.fill(0xFF102030u); // untouched pages would all read the one shared zero page
     Velvor::Collector op(side, side);
@@ -78,7 +69,7 @@ Velvor::Image plasma(int side, std::int16_t seed, Velvor::Pixel colour) {
 
 void BM_Mixer(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    const Threads threads(state, 2);
+    const Velvor::ThreadCountScope threads(threadsOf(state, 2));
     const Velvor::Image a = plasma(side, 1, 0xFFFFA040u);
     const Velvor::Image b = plasma(side, 2, 0xC040A0FFu);
     Velvor::Mixer op(side, side);
@@ -89,7 +80,7 @@ void BM_Mixer(benchmark::State& state) {
 
 void BM_Displacement(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    const Threads threads(state, 1);
+    const Velvor::ThreadCountScope threads(threadsOf(state, 1));
     const Velvor::Image source = plasma(side, 3, 0xFFFFFFFFu);
     const Velvor::Image modulator = plasma(side, 4, 0xFFFF80C0u);
     Velvor::Displacement op(side, side);
@@ -100,7 +91,7 @@ void BM_Displacement(benchmark::State& state) {
 
 void BM_NormalMap(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
-    const Threads threads(state, 1);
+    const Velvor::ThreadCountScope threads(threadsOf(state, 1));
     const Velvor::Image source = plasma(side, 5, 0xFFFFFFFFu);
     Velvor::NormalMap op(side, side);
     const Velvor::Image* inputs[] = {&source};

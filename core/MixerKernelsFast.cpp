@@ -27,55 +27,56 @@ template <int Shift> HWY_INLINE WordVector placed(WordVector value) {
     return hn::ShiftLeft<Shift>(hn::Min(value, hn::Set(WordTag(), 255u)));
 }
 
-template <int Shift>
-HWY_INLINE WordVector added(WordVector a, WordVector b, WordVector weightA, WordVector weightB) {
-    const WordVector sum = hn::Add(hn::Mul(channel<Shift>(a), weightA), hn::Mul(channel<Shift>(b), weightB));
-    return placed<Shift>(hn::ShiftRight<8>(sum));
-}
+struct Added {
+    template <int Shift>
+    static HWY_INLINE WordVector channelOf(WordVector a, WordVector b, WordVector weightA,
+                                           WordVector weightB) {
+        const WordVector sum =
+            hn::Add(hn::Mul(channel<Shift>(a), weightA), hn::Mul(channel<Shift>(b), weightB));
+        return placed<Shift>(hn::ShiftRight<8>(sum));
+    }
+};
 
-template <int Shift>
-HWY_INLINE WordVector multiplied(WordVector a, WordVector b, WordVector weightA, WordVector weightB) {
-    const WordVector scaledA = hn::ShiftRight<8>(hn::Mul(channel<Shift>(a), weightA));
-    const WordVector scaledB = hn::ShiftRight<8>(hn::Mul(channel<Shift>(b), weightB));
-    return placed<Shift>(hn::ShiftRight<8>(hn::Mul(scaledA, scaledB)));
+struct Multiplied {
+    template <int Shift>
+    static HWY_INLINE WordVector channelOf(WordVector a, WordVector b, WordVector weightA,
+                                           WordVector weightB) {
+        const WordVector scaledA = hn::ShiftRight<8>(hn::Mul(channel<Shift>(a), weightA));
+        const WordVector scaledB = hn::ShiftRight<8>(hn::Mul(channel<Shift>(b), weightB));
+        return placed<Shift>(hn::ShiftRight<8>(hn::Mul(scaledA, scaledB)));
+    }
+};
+
+// Whole vectors through the blend's channels, the tail through its plain loop.
+template <class Blend, class Plain>
+HWY_INLINE void blendVector(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
+                            std::int16_t amountB, Plain plain) {
+    const WordTag dw;
+    const int lanes = static_cast<int>(hn::Lanes(dw));
+    const WordVector weightA = hn::Set(dw, weightOf(amountA));
+    const WordVector weightB = hn::Set(dw, weightOf(amountB));
+    int p = 0;
+    for (; p + lanes <= count; p += lanes) {
+        const WordVector pixelsA = hn::LoadU(dw, a + p);
+        const WordVector pixelsB = hn::LoadU(dw, b + p);
+        const WordVector result =
+            hn::Or(hn::Or(Blend::template channelOf<0>(pixelsA, pixelsB, weightA, weightB),
+                          Blend::template channelOf<8>(pixelsA, pixelsB, weightA, weightB)),
+                   hn::Or(Blend::template channelOf<16>(pixelsA, pixelsB, weightA, weightB),
+                          Blend::template channelOf<24>(pixelsA, pixelsB, weightA, weightB)));
+        hn::StoreU(result, dw, out + p);
+    }
+    plain(a + p, b + p, out + p, count - p, amountA, amountB);
 }
 
 void addVector(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
                std::int16_t amountB) {
-    const WordTag dw;
-    const int lanes = static_cast<int>(hn::Lanes(dw));
-    const WordVector weightA = hn::Set(dw, weightOf(amountA));
-    const WordVector weightB = hn::Set(dw, weightOf(amountB));
-    int p = 0;
-    for (; p + lanes <= count; p += lanes) {
-        const WordVector pixelsA = hn::LoadU(dw, a + p);
-        const WordVector pixelsB = hn::LoadU(dw, b + p);
-        const WordVector result = hn::Or(hn::Or(added<0>(pixelsA, pixelsB, weightA, weightB),
-                                                added<8>(pixelsA, pixelsB, weightA, weightB)),
-                                         hn::Or(added<16>(pixelsA, pixelsB, weightA, weightB),
-                                                added<24>(pixelsA, pixelsB, weightA, weightB)));
-        hn::StoreU(result, dw, out + p);
-    }
-    addPlain(a + p, b + p, out + p, count - p, amountA, amountB);
+    blendVector<Added>(a, b, out, count, amountA, amountB, addPlain);
 }
 
 void multiplyVector(const Pixel* a, const Pixel* b, Pixel* out, int count, std::int16_t amountA,
                     std::int16_t amountB) {
-    const WordTag dw;
-    const int lanes = static_cast<int>(hn::Lanes(dw));
-    const WordVector weightA = hn::Set(dw, weightOf(amountA));
-    const WordVector weightB = hn::Set(dw, weightOf(amountB));
-    int p = 0;
-    for (; p + lanes <= count; p += lanes) {
-        const WordVector pixelsA = hn::LoadU(dw, a + p);
-        const WordVector pixelsB = hn::LoadU(dw, b + p);
-        const WordVector result = hn::Or(hn::Or(multiplied<0>(pixelsA, pixelsB, weightA, weightB),
-                                                multiplied<8>(pixelsA, pixelsB, weightA, weightB)),
-                                         hn::Or(multiplied<16>(pixelsA, pixelsB, weightA, weightB),
-                                                multiplied<24>(pixelsA, pixelsB, weightA, weightB)));
-        hn::StoreU(result, dw, out + p);
-    }
-    multiplyPlain(a + p, b + p, out + p, count - p, amountA, amountB);
+    blendVector<Multiplied>(a, b, out, count, amountA, amountB, multiplyPlain);
 }
 
 } // namespace HWY_NAMESPACE

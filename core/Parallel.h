@@ -20,6 +20,23 @@ void setThreadCount(int count);
 // The count VELVOR_THREADS asks for, or 0 when it is unset or not a positive integer.
 int threadCountFromEnvironment();
 
+// Sets the thread count for one scope and gives the previous one back at its end (tests and
+// commands run many renders in one process); a count below 1 leaves the count as it is.
+class ThreadCountScope {
+public:
+    explicit ThreadCountScope(int count) : previous_(threadCount()) {
+        if (count > 0) {
+            setThreadCount(count);
+        }
+    }
+    ~ThreadCountScope() { setThreadCount(previous_); }
+    ThreadCountScope(const ThreadCountScope&) = delete;
+    ThreadCountScope& operator=(const ThreadCountScope&) = delete;
+
+private:
+    int previous_;
+};
+
 // Lets a long pass stop early. While a scope lives on a thread, the passes that thread starts (also
 // inside forEachTask tasks it starts) run no further band once the flag is true, and one thread then
 // works band by band too. Such a pass returns with only part of its output written: whoever raised

@@ -57,9 +57,8 @@ TEST(AllocationTest, OperatorsRunAgainAllocateNothing) {
     const Velvor::Image first = randomImage(256, 256, 1);
     const Velvor::Image second = randomImage(256, 256, 2);
     const Velvor::Image* inputs[] = {&first, &second};
-    const int previousThreads = Velvor::threadCount();
     for (const int threads : {1, 2}) {
-        Velvor::setThreadCount(threads);
+        const Velvor::ThreadCountScope scope(threads);
         for (int type = 0; type <= 6; ++type) {
             const auto op = Velvor::createOperator(type, 256, 256);
             op->generate(inputs);
@@ -72,5 +71,4 @@ TEST(AllocationTest, OperatorsRunAgainAllocateNothing) {
             EXPECT_EQ(op->getImage().getPixels(), buffer) << "type " << type;
         }
     }
-    Velvor::setThreadCount(previousThreads);
 }

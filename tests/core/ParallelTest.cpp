@@ -5,15 +5,6 @@
 
 namespace {
 
-class Threads {
-public:
-    explicit Threads(int count) : previous_(Velvor::threadCount()) { Velvor::setThreadCount(count); }
-    ~Threads() { Velvor::setThreadCount(previous_); }
-
-private:
-    int previous_;
-};
-
 // Rows a pass over 1000 rows in bands of 10 runs when the first band raises the flag.
 int rowsRunAfterAnEarlyCancel(bool inTask) {
     std::atomic<bool> flag{false};
@@ -43,7 +34,7 @@ int rowsRunAfterAnEarlyCancel(bool inTask) {
 // without a scope every row runs.
 TEST(ParallelTest, ARaisedCancelFlagStopsAPassBetweenBands) {
     for (const int threads : {1, 2}) {
-        const Threads scope(threads);
+        const Velvor::ThreadCountScope scope(threads);
         for (const bool inTask : {false, true}) {
             const int rows = rowsRunAfterAnEarlyCancel(inTask);
             EXPECT_GE(rows, 10) << threads << " threads, in task " << inTask;

@@ -436,16 +436,6 @@ TEST(MaterialRenderingTest, SharedNodesAreDescendedOnceSoDeepDiamondsFinish) {
 
 namespace {
 
-// Sets the thread count for one scope.
-class Threads {
-public:
-    explicit Threads(int count) : previous_(Velvor::threadCount()) { Velvor::setThreadCount(count); }
-    ~Threads() { Velvor::setThreadCount(previous_); }
-
-private:
-    int previous_;
-};
-
 struct RenderRecord {
     Lines log;
     std::vector<bool> dirty;
@@ -497,7 +487,7 @@ TEST(MaterialRenderingTest, PlansAreExactAndThreadCountsDoNotShow) {
         SCOPED_TRACE(seed);
         std::vector<RenderRecord> records;
         for (const int threads : {1, 2, 8}) {
-            const Threads scope(threads);
+            const Velvor::ThreadCountScope scope(threads);
             Material material;
             buildSmallRandom(material, seed);
             RenderRecord runs;
@@ -562,7 +552,7 @@ TEST(MaterialRenderingTest, ACancelledRenderIsCompletedByTheNext) {
                           {1, "> node Normals", {"> node Board", "> node Normals"}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.threads << " threads, cancelled at " << c.cancelAt);
-        const Threads scope(c.threads);
+        const Velvor::ThreadCountScope scope(c.threads);
         Material material;
         Material twin;
         for (Material* m : {&material, &twin}) {
