@@ -12,11 +12,11 @@ class BackgroundRender::QueuedProgress : public Progress {
 public:
     explicit QueuedProgress(BackgroundRender& render) : render_(render) {}
 
-    void start(int total) override { render_.queueReport({Report::Start, total, false, {}}); }
-    void step() override { render_.queueReport({Report::Step, 0, false, {}}); }
-    void finish() override { render_.queueReport({Report::Finish, 0, false, {}}); }
+    void start(int total) override { render_.queueReport({.kind = Report::Start, .total = total}); }
+    void step() override { render_.queueReport({.kind = Report::Step}); }
+    void finish() override { render_.queueReport({.kind = Report::Finish}); }
     void message(const std::string& text) override {
-        render_.queueReport({Report::Message, 0, false, QString::fromStdString(text)});
+        render_.queueReport({.kind = Report::Message, .text = QString::fromStdString(text)});
     }
 
 private:
@@ -54,7 +54,7 @@ void BackgroundRender::deliverReports() {
             emit message(report.text);
             break;
         case Report::Start:
-            emit started(report.number);
+            emit started(report.total);
             break;
         case Report::Step:
             emit stepped();
@@ -63,7 +63,7 @@ void BackgroundRender::deliverReports() {
             emit progressFinished();
             break;
         case Report::End:
-            workerEnded(static_cast<unsigned>(report.number), report.completed, report.text);
+            workerEnded(report.generation, report.completed, report.text);
             break;
         }
     }
@@ -107,7 +107,7 @@ void BackgroundRender::start() {
         } catch (const std::bad_alloc&) {
             problem = "Out of memory";
         }
-        queueReport({Report::End, static_cast<int>(generation), completed, problem});
+        queueReport({.kind = Report::End, .generation = generation, .completed = completed, .text = problem});
     });
 }
 

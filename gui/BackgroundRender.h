@@ -51,10 +51,11 @@ private:
 
     // What the worker reports; it crosses threads through the locked queue only.
     struct Report {
-        enum Kind { Message, Start, Step, Finish, End } kind;
-        int number = 0; // Start: the total; End: the render's generation
-        bool completed = false;
-        QString text; // Message: the line; End: the failure, if any
+        enum Kind { Message, Start, Step, Finish, End } kind = Message;
+        int total = 0;           // Start
+        unsigned generation = 0; // End: which render ended
+        bool completed = false;  // End
+        QString text = {};       // Message: the line; End: the failure, if any
     };
     void queueReport(Report report);
 

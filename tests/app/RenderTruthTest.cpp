@@ -29,6 +29,17 @@ const std::string halfBroken =
 const std::string complete = material(board + R"(<collector id="2" typeId="0" name="Out" size="16,16"/>)",
                                       R"(<cable fromNode="1" toNode="2" toPort="0"/>)");
 
+// The example materials, whose pixels are recorded in tests/golden.
+const char* const examples[] = {"tiles", "metal-plate", "labelled-panel"};
+
+std::string examplePath(const std::string& name) {
+    return (fs::path(VELVOR_SOURCE_DIR) / "examples" / (name + ".ostra-material")).string();
+}
+
+std::string goldenPath(const std::string& name) {
+    return (fs::path(VELVOR_SOURCE_DIR) / "tests/golden" / (name + ".digest")).string();
+}
+
 class RenderTruthTest : public RenderCommandFixture {
 protected:
     std::size_t pngCount() const {
@@ -163,11 +174,10 @@ TEST_F(RenderTruthTest, RunningOutOfMemoryIsAnErrorNotACrash) {
 // Every example still renders to the pixels recorded in tests/golden (scripts/update-golden), from
 // the material file and from its packed export alike; a changed pixel is named.
 TEST_F(RenderTruthTest, ExamplesMatchTheirGoldenDigestsAndAChangeIsNamed) {
-    const fs::path source(VELVOR_SOURCE_DIR);
-    for (const char* name : {"tiles", "metal-plate", "labelled-panel"}) {
+    for (const char* name : examples) {
         SCOPED_TRACE(name);
-        const std::string example = (source / "examples" / (std::string(name) + ".ostra-material")).string();
-        const std::string golden = (source / "tests/golden" / (std::string(name) + ".digest")).string();
+        const std::string example = examplePath(name);
+        const std::string golden = goldenPath(name);
         ASSERT_EQ(run({example, "--check", golden, "--packed-out", file("packed")}), 0) << err.str();
         ASSERT_EQ(run({file("packed"), "--check", golden}), 0) << err.str();
 
@@ -185,11 +195,10 @@ TEST_F(RenderTruthTest, ExamplesMatchTheirGoldenDigestsAndAChangeIsNamed) {
 // The pictures do not depend on the number of threads: every example, from its material file and
 // from its packed export, gives the same PNG bytes and its golden digests with 1, 2 and 8 threads.
 TEST_F(RenderTruthTest, EveryThreadCountGivesTheSamePictures) {
-    const fs::path source(VELVOR_SOURCE_DIR);
-    for (const char* name : {"tiles", "metal-plate", "labelled-panel"}) {
+    for (const char* name : examples) {
         SCOPED_TRACE(name);
-        const std::string example = (source / "examples" / (std::string(name) + ".ostra-material")).string();
-        const std::string golden = (source / "tests/golden" / (std::string(name) + ".digest")).string();
+        const std::string example = examplePath(name);
+        const std::string golden = goldenPath(name);
         ASSERT_EQ(run({example, "--threads", "1", "-o", file("one"), "--packed-out", file("packed")}), 0)
             << err.str();
         for (const char* threads : {"2", "8"}) {
@@ -204,5 +213,5 @@ TEST_F(RenderTruthTest, EveryThreadCountGivesTheSamePictures) {
         }
         fs::remove_all(file("one"));
     }
-    EXPECT_EQ(run({(source / "examples/tiles.ostra-material").string(), "--threads", "0"}), 2);
+    EXPECT_EQ(run({examplePath("tiles"), "--threads", "0"}), 2);
 }
