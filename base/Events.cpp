@@ -1,7 +1,5 @@
 #include "base/Events.h"
 
-#include <algorithm>
-
 void Events::add(Event* handler) {
     handlers_.push_back(handler);
 }
@@ -13,18 +11,6 @@ void Events::fire(void* payload) {
     }
 }
 
-void Observable::addObserver(Event* observer) {
-    observers_.push_back(observer);
-}
-
-void Observable::removeObserver(Event* observer) {
-    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
-}
-
 void Observable::notifyObservers(void* payload) {
-    // A copy, so an observer may unregister itself while being told.
-    const std::vector<Event*> current = observers_;
-    for (Event* observer : current) {
-        observer->handle(payload);
-    }
+    observers_.notify([payload](Event& observer) { observer.handle(payload); });
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/ObserverList.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -24,18 +26,19 @@ private:
     std::vector<Event*> handlers_;
 };
 
-// Something others watch. Observers are not owned; they unregister themselves before they go.
+// Something others watch. Observers are not owned; they unregister themselves before they go, and
+// one that unregisters while being told (or while another is told) is not called again.
 class Observable {
 public:
     virtual ~Observable() = default;
 
-    void addObserver(Event* observer);
-    void removeObserver(Event* observer);
+    void addObserver(Event* observer) { observers_.add(observer); }
+    void removeObserver(Event* observer) { observers_.remove(observer); }
     std::size_t getObserverCount() const { return observers_.size(); }
 
 protected:
     void notifyObservers(void* payload);
 
 private:
-    std::vector<Event*> observers_;
+    ObserverList<Event> observers_;
 };

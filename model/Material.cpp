@@ -43,8 +43,8 @@ void Material::beforeEdit() const {
 }
 
 void Material::announce(MaterialChange::Kind kind, NodeId node, std::size_t index) {
-    MaterialChange change{kind, node, index};
-    notifyObservers(&change);
+    const MaterialChange change{kind, node, index};
+    observers_.notify([&change](MaterialObserver& observer) { observer.materialChanged(change); });
 }
 
 std::optional<std::size_t> Material::findNodeIndex(const VisualNode* node) const {

@@ -15,7 +15,7 @@
 // Nodes are named across removals by their NodeId. Operator fields written in place through
 // getOperator() (building a material before anyone watches it, as loading does) are not announced.
 
-#include "base/Events.h"
+#include "base/ObserverList.h"
 #include "base/Point.h"
 #include "base/Progress.h"
 #include "model/Cable.h"
@@ -54,7 +54,7 @@ struct RemovedNode {
 // text.
 using ParameterValue = std::variant<std::int32_t, std::string>;
 
-class Material : public Observable {
+class Material {
 public:
     static constexpr Point spawnPosition{10, 10};
     static constexpr Point defaultCollectorSize{256, 256};
@@ -67,7 +67,11 @@ public:
     Material(const Material&) = delete;
     Material& operator=(const Material&) = delete;
     // Tells no observer: they have left before.
-    ~Material() override;
+    ~Material();
+
+    void addObserver(MaterialObserver* observer) { observers_.add(observer); }
+    void removeObserver(MaterialObserver* observer) { observers_.remove(observer); }
+    std::size_t getObserverCount() const { return observers_.size(); }
 
     std::size_t getNodeCount() const { return nodes_.size(); }
     VisualNode& getNode(std::size_t index) { return *nodes_.at(index); }
@@ -175,4 +179,5 @@ private:
     std::vector<std::unique_ptr<VisualNode>> nodes_;
     std::vector<std::unique_ptr<Cable>> cables_;
     std::function<void()> editGate_;
+    ObserverList<MaterialObserver> observers_;
 };

@@ -2,7 +2,6 @@
 
 // What a Material tells its observers, once per change and after the change is visible in it.
 
-#include "base/Events.h"
 #include "model/VisualNode.h"
 
 #include <cstddef>
@@ -34,10 +33,9 @@ struct MaterialChange {
 // A view of a material: subscribe with Material::addObserver and leave with removeObserver before
 // going away. Observers look; they do not edit the material while being told (an edit may be half
 // done, as when a node's cables have gone and the node has not yet).
-class MaterialObserver : public Event {
+// An observer removed while the material tells its observers is not called later in that pass.
+class MaterialObserver {
 public:
+    virtual ~MaterialObserver() = default;
     virtual void materialChanged(const MaterialChange& change) = 0;
-
-private:
-    void handle(void* payload) final { materialChanged(*static_cast<const MaterialChange*>(payload)); }
 };

@@ -1,7 +1,9 @@
 #include "base/Events.h"
 
+#include "base/ObserverList.h"
 #include "base/Progress.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -72,4 +74,50 @@ TEST(EventsTest, ProgressTellsItsObserversEachMessageUntilTheyLeave) {
     sink.message("unseen");
     EXPECT_EQ(log, std::vector<std::string>{"log:Ready."});
     EXPECT_EQ(sink.getObserverCount(), 0u);
+}
+
+// A listener may drop another (whose owner is then gone) or add one while the list tells them, also
+// from a pass nested inside another; the dropped one is never called again, the new one from the next
+// pass on (a nested pass is a pass of its own).
+TEST(EventsTest, ObserversRemovedOrAddedDuringAPassAreNotCalledInIt) {
+    struct Listener {
+        std::function<void()> onTold;
+        int told = 0;
+        void tell() {
+            ++told;
+            if (onTold) {
+                onTold();
+            }
+        }
+    };
+    ObserverList<Listener> list;
+    Listener remover;
+    Listener removed;
+    Listener added;
+    Listener nester;
+    const auto tellAll = [&list] { list.notify([](Listener& listener) { listener.tell(); }); };
+    remover.onTold = [&] {
+        list.remove(&removed);
+        list.add(&added);
+        remover.onTold = nullptr;
+    };
+    int nesting = 0;
+    nester.onTold = [&] {
+        if (nesting++ == 0) {
+            tellAll(); // the remover has run: `removed` is gone from this inner pass as well
+        }
+    };
+    list.add(&remover);
+    list.add(&nester);
+    list.add(&removed);
+    tellAll();
+    EXPECT_EQ(remover.told, 2);
+    EXPECT_EQ(nester.told, 2);
+    EXPECT_EQ(removed.told, 0);
+    EXPECT_EQ(added.told, 1); // in the inner pass only
+    EXPECT_EQ(list.size(), 3u);
+
+    tellAll();
+    EXPECT_EQ(added.told, 2);
+    EXPECT_EQ(removed.told, 0);
 }
