@@ -16,7 +16,15 @@ public:
         const auto found = dirty_.find(&node);
         return found != dirty_.end() ? found->second : node.isDirty();
     }
-    void markClean(const VisualNode& node) { dirty_[&node] = false; }
+    // Generating takes the next generation, after every one handed out before the plan.
+    void markGenerated(const VisualNode& node) {
+        dirty_[&node] = false;
+        generation_[&node] = ++clock_;
+    }
+    std::uint64_t generationOf(const VisualNode& node) const {
+        const auto found = generation_.find(&node);
+        return found != generation_.end() ? found->second : node.getGeneration();
+    }
 
     std::vector<const VisualNode*>& slotsOf(VisualNode& node) {
         const auto [found, added] = slotIndex_.try_emplace(&node, slots_.size());
@@ -41,6 +49,8 @@ public:
 
 private:
     std::unordered_map<const VisualNode*, bool> dirty_;
+    std::unordered_map<const VisualNode*, std::uint64_t> generation_;
+    std::uint64_t clock_ = VisualNode::latestGeneration();
     std::unordered_map<const VisualNode*, std::size_t> slotIndex_;
     std::vector<std::pair<VisualNode*, std::vector<const VisualNode*>>> slots_; // in order of first visit
 };
@@ -63,7 +73,9 @@ private:
 //
 // A revisited node that was regenerated earlier in this pass reports itself changed, though it is
 // clean now and is not regenerated again: otherwise a second consumer that was clean before the pass
-// would keep an image made from the node's old one.
+// would keep an image made from the node's old one. For the same reason a node is changed when a
+// source it reads generated after it did, whenever that was: in the pass of another collector (a
+// node feeding two collectors) or in an earlier render.
 class RenderPass {
 public:
     RenderPass(const std::vector<std::unique_ptr<Cable>>& cables, Simulation& simulation,
@@ -82,13 +94,16 @@ public:
                 enter(cables_[visit.inputs[visit.next]]->getFrom());
                 continue;
             }
-            const bool changed = leave();
+            const Left child = leave();
             if (visits_.empty()) {
                 return;
             }
             Visit& parent = visits_.back();
             const Cable& cable = *cables_[parent.inputs[parent.next]];
-            parent.changed = parent.changed || changed;
+            // Inside a cycle the generations say nothing: each node of it is always newer than another.
+            parent.changed = parent.changed || child.changed ||
+                             (!child.cyclic && simulation_.generationOf(cable.getFrom()) >
+                                                   simulation_.generationOf(*parent.node));
             simulation_.slotsOf(*parent.node)[static_cast<std::size_t>(cable.getToPort())] = &cable.getFrom();
             ++parent.next;
         }
@@ -100,13 +115,15 @@ private:
         bool changed;                    // regenerate the node when the visit ends
         bool reported;                   // what the visit tells its parent
         bool open;                       // a full visit: on the stack until it leaves
+        bool cyclic = false;             // the node was reached again inside its own open visit
         std::vector<std::size_t> inputs; // cable indices, the most recently created first
         std::size_t next = 0;            // the input being rendered
     };
 
     void enter(VisualNode& node) {
-        Visit visit{&node, simulation_.isDirty(node), false, false, {}, 0};
+        Visit visit{&node, simulation_.isDirty(node), false, false, false, {}, 0};
         if (open_.contains(&node)) {
+            visit.cyclic = true;
             clearInputs(node);
         } else if (finished_.contains(&node)) {
             visit.changed = sweepUpstream(node);
@@ -161,7 +178,12 @@ private:
         std::fill(slots.begin(), slots.end(), nullptr);
     }
 
-    bool leave() {
+    struct Left {
+        bool changed; // what the visit tells its parent
+        bool cyclic;
+    };
+
+    Left leave() {
         const Visit visit = std::move(visits_.back());
         visits_.pop_back();
         finished_.insert(visit.node);
@@ -177,11 +199,11 @@ private:
         if (visit.changed && simulation_.canGenerate(*visit.node)) {
             step.generates = true;
             step.inputs = simulation_.slotsOf(*visit.node);
-            simulation_.markClean(*visit.node);
+            simulation_.markGenerated(*visit.node);
             regenerated_.insert(visit.node);
         }
         steps_.push_back(std::move(step));
-        return visit.changed || visit.reported;
+        return {visit.changed || visit.reported, visit.cyclic};
     }
 
     const std::vector<std::unique_ptr<Cable>>& cables_;

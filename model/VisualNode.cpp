@@ -9,6 +9,8 @@
 
 namespace {
 
+std::atomic<std::uint64_t> generationClock{0};
+
 NodeId newNodeId() {
     static std::atomic<std::uint64_t> lastId{0};
     return NodeId{++lastId};
@@ -56,6 +58,11 @@ void VisualNode::update() {
     }
     operator_->generate(inputs_.data());
     dirty_ = false;
+    generation_ = generationClock.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
+std::uint64_t VisualNode::latestGeneration() {
+    return generationClock.load(std::memory_order_relaxed);
 }
 
 bool VisualNode::hitTest(Point point) const {

@@ -60,6 +60,11 @@ public:
     int getInputCount() const { return operator_->getNumInputs(); }
     bool isDirty() const { return dirty_; }
     void markDirty() { dirty_ = true; }
+    // When the operator last generated, on one clock for the whole process that only moves forward
+    // (0: never). A node older than a source it reads holds a picture of that source's older image.
+    std::uint64_t getGeneration() const { return generation_; }
+    // The latest generation handed out so far.
+    static std::uint64_t latestGeneration();
 
     // The file attributes: "id" (the caller's identity for this node in one save), "typeId", "name",
     // "size", "position", then the type's parameters in catalogue order.
@@ -88,6 +93,7 @@ private:
     std::unique_ptr<Velvor::Operator> operator_;
     std::string name_;
     bool dirty_ = true;
+    std::uint64_t generation_ = 0;
     std::vector<const Velvor::Image*> inputs_;
     Point position_;
     const NodeTypeInfo* type_;
