@@ -11,6 +11,10 @@ Checkboard::Checkboard(int width, int height)
 void Checkboard::generate(const Image* const* /*inputs*/) {
     const int width = image_.getWidth();
     const int height = image_.getHeight();
+    // An image without pixels has no rows to copy from (its buffer is null).
+    if (width <= 0 || height <= 0) {
+        return;
+    }
     const int usableBlocks = std::max<int>(blocks, 1);
     const int square = std::max(width / usableBlocks, 1);
     const int period = 2 * square;

@@ -6,19 +6,28 @@
 //
 // The thread count is process-wide: VELVOR_THREADS (a positive integer) fixes it at start, otherwise
 // every processor is used; setThreadCount overrides both. One thread runs everything on the calling
-// thread, as a plain loop.
+// thread, as a plain loop. Counts are bounded by maxThreadCount, and a pass uses no more threads than
+// the system lets the process start (the OpenMP runtime ends the process when it cannot start one).
 
 #include <atomic>
 #include <utility>
 
 namespace Velvor {
 
-// At least 1.
+// Far beyond any machine's processors; larger counts only exhaust the process's resources.
+constexpr int maxThreadCount = 4096;
+
+// 1 .. maxThreadCount.
 int threadCount();
-// Values below 1 select one thread.
+// Values below 1 select one thread, values above maxThreadCount that many.
 void setThreadCount(int count);
-// The count VELVOR_THREADS asks for, or 0 when it is unset or not a positive integer.
+// The count VELVOR_THREADS asks for, brought down to maxThreadCount, or 0 when it is unset or not a
+// positive integer.
 int threadCountFromEnvironment();
+// The threads a pass runs on: threadCount(), or fewer when the system would not let the process start
+// that many (a process or address-space limit). Found out by starting them once per count, so the
+// runtime is never asked for a thread it cannot create.
+int startableThreadCount();
 
 // Sets the thread count for one scope and gives the previous one back at its end (tests and
 // commands run many renders in one process); a count below 1 leaves the count as it is.

@@ -68,3 +68,10 @@ TEST(CheckboardTest, ParameterBlockIsTwoLittleEndianBytes) {
     op.writeParameters(out);
     EXPECT_EQ(out, (std::vector<std::uint8_t>{0x40, 0x01}));
 }
+
+// A side of 0 leaves the image without a buffer: there is nothing to draw and nothing to copy.
+TEST(CheckboardTest, ImagesWithoutPixelsDrawNothing) {
+    for (const auto& [width, height] : {std::pair{0, 5}, {5, 0}, {0, 0}}) {
+        EXPECT_TRUE(render(width, height, 2).empty()) << width << " x " << height;
+    }
+}

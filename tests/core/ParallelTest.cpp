@@ -1,7 +1,13 @@
 #include "core/Parallel.h"
 
 #include <atomic>
+#include <cstdlib>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -44,4 +50,56 @@ TEST(ParallelTest, ARaisedCancelFlagStopsAPassBetweenBands) {
         Velvor::forEachBand(1000, 10, [&](int begin, int end) { rows += end - begin; });
         EXPECT_EQ(rows, 1000);
     }
+}
+
+// VELVOR_THREADS is held to the bound of setThreadCount: a huge count asks for the most threads, not
+// for more than the runtime survives; text that is no positive integer is not a count.
+TEST(ParallelTest, CountsAreBounded) {
+    const char* previous = std::getenv("VELVOR_THREADS");
+    const std::string kept = previous != nullptr ? previous : "";
+    const std::pair<const char*, int> cases[] = {
+        {"3", 3}, {"4096", 4096}, {"4097", 4096}, {"100000", 4096}, {"99999999999999999999999", 4096},
+        {"0", 0}, {"-5", 0},      {"x", 0},       {"2x", 0},        {"", 0}};
+    for (const auto& [text, count] : cases) {
+        ::setenv("VELVOR_THREADS", text, 1);
+        EXPECT_EQ(Velvor::threadCountFromEnvironment(), count) << text;
+    }
+    if (previous != nullptr) {
+        ::setenv("VELVOR_THREADS", kept.c_str(), 1);
+    } else {
+        ::unsetenv("VELVOR_THREADS");
+    }
+    const Velvor::ThreadCountScope scope(100000);
+    EXPECT_EQ(Velvor::threadCount(), Velvor::maxThreadCount);
+}
+
+// Under an address-space limit that leaves room for a few thread stacks only, a pass at the largest
+// count runs on the threads that could be started and covers every row, instead of the runtime ending
+// the process.
+TEST(ParallelTest, APassRunsOnTheThreadsTheSystemLetsItStart) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "the sanitizer reserves more address space than any limit leaves";
+#else
+    const pid_t child = ::fork();
+    if (child == 0) {
+        std::ifstream statm("/proc/self/statm");
+        std::size_t pages = 0;
+        statm >> pages;
+        const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (96u << 20);
+        const rlimit cap{limit, limit};
+        ::setrlimit(RLIMIT_AS, &cap);
+        const Velvor::ThreadCountScope scope(Velvor::maxThreadCount);
+        const int startable = Velvor::startableThreadCount();
+        std::atomic<int> rows{0};
+        Velvor::forEachBand(100000, 10, [&](int begin, int end) { rows += end - begin; });
+        std::atomic<int> tasks{0};
+        Velvor::forEachTask(100, [&](int) { ++tasks; });
+        ::_exit(startable >= 1 && startable < Velvor::maxThreadCount && rows == 100000 && tasks == 100 ? 0
+                                                                                                       : 3);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status)) << "the pass died of a signal";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+#endif
 }
