@@ -2,7 +2,18 @@
 
 #include "base/Exception.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <system_error>
+
+namespace {
+
+std::string readFailure(const std::string& path, int error) {
+    return "Could not read file " + path +
+           (error != 0 ? " (" + std::system_category().message(error) + ")" : "");
+}
+
+} // namespace
 
 std::string readFile(const std::string& path) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
@@ -40,12 +51,13 @@ std::string readFile(const std::string& path) {
 std::vector<std::uint8_t> readBinaryFile(const std::string& path, std::size_t maxBytes) {
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        throw Exception("Could not read file " + path);
+        throw Exception(readFailure(path, errno));
     }
     std::vector<std::uint8_t> bytes;
     std::uint8_t chunk[4096];
     std::size_t count = 0;
     bool tooLarge = false;
+    errno = 0;
     while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
         if (bytes.size() + count > maxBytes) {
             tooLarge = true;
@@ -54,13 +66,14 @@ std::vector<std::uint8_t> readBinaryFile(const std::string& path, std::size_t ma
         bytes.insert(bytes.end(), chunk, chunk + count);
     }
     const bool failed = std::ferror(file) != 0;
+    const int error = errno;
     std::fclose(file);
     if (tooLarge) {
         throw Exception("File " + path + " is larger than the limit of " + std::to_string(maxBytes) +
                         " bytes");
     }
     if (failed) {
-        throw Exception("Could not read file " + path);
+        throw Exception(readFailure(path, error));
     }
     return bytes;
 }

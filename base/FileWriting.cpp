@@ -129,9 +129,31 @@ void writeDirectly(const std::string& path, std::string_view data) {
     file.close();
 }
 
+// A shared file that belongs to someone else (or to a group our new file would not get) cannot be
+// replaced without taking it over: it is rewritten in place, as a shell's `>` does, keeping its owner,
+// group and permissions at the price of atomicity.
+void rewriteInPlace(const std::string& path, std::string_view data) {
+    FileDescriptor file(::open(path.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC));
+    if (file.get() < 0) {
+        fail();
+    }
+    if (::ftruncate(file.get(), 0) != 0) {
+        fail();
+    }
+    writeAll(file.get(), data);
+    if (::fsync(file.get()) != 0) {
+        fail();
+    }
+    file.close();
+}
+
 void replaceAtomically(const std::string& path, const struct stat* existing, std::string_view data) {
     if (existing != nullptr && ::access(path.c_str(), W_OK) != 0) {
         fail();
+    }
+    if (existing != nullptr && ::geteuid() != 0 && existing->st_uid != ::geteuid()) {
+        rewriteInPlace(path, data);
+        return;
     }
     // A short fixed stem keeps the name within any file system's limit whatever the target's length.
     std::string temporary = directoryOf(path) + "/.velvor-XXXXXX";
@@ -148,6 +170,13 @@ void replaceAtomically(const std::string& path, const struct stat* existing, std
         if (existing != nullptr && ::geteuid() == 0) {
             // Only root can give a file away; keeping the owner is a courtesy, not a requirement.
             [[maybe_unused]] const int ignored = ::fchown(file.get(), existing->st_uid, existing->st_gid);
+        } else if (existing != nullptr &&
+                   ::fchown(file.get(), static_cast<uid_t>(-1), existing->st_gid) != 0) {
+            // Our file but a group we are not in: the group keeps it only if written in place.
+            file.close();
+            ::unlink(temporary.c_str());
+            rewriteInPlace(path, data);
+            return;
         }
         if (::fsync(file.get()) != 0) {
             fail();
@@ -177,6 +206,13 @@ void writeFile(const std::string& path, std::string_view data) {
         if (::stat(target.c_str(), &status) != 0) {
             if (errno != ENOENT) {
                 fail();
+            }
+            // A link whose text names no file, yet that the kernel can open: /dev/stdout ending at
+            // "pipe:[...]" through /proc/self/fd. Only such a pipe, socket or device is opened by the
+            // path given.
+            if (::stat(path.c_str(), &status) == 0 && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
+                writeDirectly(path, data);
+                return;
             }
             replaceAtomically(target, nullptr, data);
         } else if (S_ISREG(status.st_mode)) {
