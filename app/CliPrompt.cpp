@@ -20,6 +20,7 @@ std::string oneLine(const std::string& text) {
 } // namespace
 
 bool CliPrompt::askYesNo(const std::string& /*caption*/, const std::string& text) {
+    questions_.emplace_back(oneLine(text), !strict_);
     if (strict_) {
         refused_ = true;
         err_ << "velvor-render: error: " << oneLine(text) << " No (--strict)\n";
@@ -31,5 +32,6 @@ bool CliPrompt::askYesNo(const std::string& /*caption*/, const std::string& text
 
 void CliPrompt::inform(const std::string& /*caption*/, const std::string& text) {
     failed_ = true;
+    messages_.push_back(oneLine(text));
     err_ << "velvor-render: error: " << oneLine(text) << "\n";
 }

@@ -3,6 +3,9 @@
 #include "io/Prompt.h"
 
 #include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 // Answers the loader's questions for the command line: Yes by default, each question printed to the
 // error stream as a warning; in strict mode No. Messages (OK-only boxes) are printed and remembered
@@ -16,10 +19,15 @@ public:
 
     bool refusedAQuestion() const { return refused_; }
     bool reportedAFailure() const { return failed_; }
+    // Every question in order, on one line, with its answer (true for Yes); and the messages.
+    const std::vector<std::pair<std::string, bool>>& getQuestions() const { return questions_; }
+    const std::vector<std::string>& getMessages() const { return messages_; }
 
 private:
     std::ostream& err_;
     bool strict_;
     bool refused_ = false;
     bool failed_ = false;
+    std::vector<std::pair<std::string, bool>> questions_;
+    std::vector<std::string> messages_;
 };
