@@ -48,6 +48,18 @@ template <class Op> void BM_Generator(benchmark::State& state) {
     timeWarm(state, side, [&] { op.generate(nullptr); });
 }
 
+// A small image from an operator made for the render, as the packed reader makes every node: what
+// the operator costs to set up shows beside its pixels.
+template <class Op> void BM_FreshSmall(benchmark::State& state) {
+    constexpr int side = 32;
+    const Velvor::ThreadCountScope threads(1);
+    for (auto _ : state) {
+        Op op(side, side);
+        op.generate(nullptr);
+        benchmark::DoNotOptimize(op.getImage().getPixels());
+    }
+}
+
 void BM_Collector(benchmark::State& state) {
     const int side = static_cast<int>(state.range(0));
     const Velvor::ThreadCountScope threads(threadsOf(state, 1));
@@ -111,6 +123,8 @@ BENCHMARK(BM_Memcpy)->Arg(256)->Arg(2048)->Arg(4096)->UseRealTime();
 BENCHMARK(BM_Generator<Velvor::Checkboard>)->Name("Checkerboard")->Apply(sidesAndThreads);
 BENCHMARK(BM_Generator<Velvor::SubPlasma>)->Name("Subplasma")->Apply(sidesAndThreads);
 BENCHMARK(BM_Generator<Velvor::Text>)->Name("Text")->Apply(sidesAndThreads);
+BENCHMARK(BM_FreshSmall<Velvor::Checkboard>)->Name("FreshSmall/Checkerboard");
+BENCHMARK(BM_FreshSmall<Velvor::Text>)->Name("FreshSmall/Text");
 BENCHMARK(BM_Collector)->Apply(sidesAndThreads);
 BENCHMARK(BM_Mixer)
     ->ArgNames({"side", "type", "threads"})

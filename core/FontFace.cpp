@@ -2,7 +2,11 @@
 
 #include <algorithm>
 #include <ft2build.h>
+#include <mutex>
+#include <unordered_map>
+#include <vector>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -13,10 +17,86 @@ namespace {
 // Huge ems would give glyph coordinates beyond what FreeType's span records can hold.
 constexpr std::int64_t maxPixelsPerEm = std::int64_t{2} * FontFace::maxCellHeight;
 
+// Every face comes from one FreeType library. FreeType lets threads share a library as long as
+// opening and closing faces is serialised; everything else works on one face at a time.
+struct FaceLibrary {
+    std::mutex openClose;
+    FT_Library library = nullptr;
+    std::mutex idleLock;
+    std::vector<std::unique_ptr<FontFace>> idle; // longest waiting first
+};
+
+// Never destroyed: texts may still be drawn by other threads while the program exits.
+FaceLibrary& faceLibrary() {
+    static FaceLibrary* const shared = [] {
+        auto* created = new FaceLibrary;
+        if (FT_Init_FreeType(&created->library) != 0) {
+            created->library = nullptr;
+        }
+        return created;
+    }();
+    return *shared;
+}
+
 } // namespace
 
-FontFace::FontFace(FT_LibraryRec_* library, const FontFile& file) : file_(file) {
-    if (library == nullptr || FT_New_Face(library, file.path.c_str(), file.index, &face_) != 0) {
+// The glyphs loaded at the current size. Hinting makes loading dear, and a text loads each glyph
+// to measure it and again to draw it; the outline kept is what the slot held, so drawing it gives
+// the same coverage.
+struct FontFace::Glyphs {
+    struct Glyph {
+        int advance = -1;
+        bool hasOutline = false;
+        int flags = 0;
+        std::vector<FT_Vector> points;
+        std::vector<char> tags;
+        std::vector<short> contours;
+    };
+    // Bounds the memory a face keeps for texts of many different characters.
+    static constexpr std::size_t limit = 1024;
+    std::unordered_map<unsigned, Glyph> loaded;
+};
+
+void ReturnFace::operator()(FontFace* face) const {
+    std::unique_ptr<FontFace> returned(face);
+    if (!returned->isOpen()) {
+        return;
+    }
+    FaceLibrary& shared = faceLibrary();
+    std::unique_ptr<FontFace> closed;
+    {
+        const std::lock_guard lock(shared.idleLock);
+        shared.idle.push_back(std::move(returned));
+        if (shared.idle.size() > static_cast<std::size_t>(FontFace::idleFaceLimit)) {
+            closed = std::move(shared.idle.front());
+            shared.idle.erase(shared.idle.begin());
+        }
+    }
+    // Closed outside the pool's lock: closing takes the library's.
+}
+
+LentFace FontFace::borrow(const FontFile& file) {
+    FaceLibrary& shared = faceLibrary();
+    {
+        const std::lock_guard lock(shared.idleLock);
+        // The most recently returned face first: its memory is the likeliest to be in cache.
+        for (auto face = shared.idle.rbegin(); face != shared.idle.rend(); ++face) {
+            const FontFile& idle = (*face)->file();
+            if (idle.sameFace(file) && idle.embolden == file.embolden) {
+                LentFace lent(face->release());
+                shared.idle.erase(std::next(face).base());
+                return lent;
+            }
+        }
+    }
+    return LentFace(new FontFace(file));
+}
+
+FontFace::FontFace(const FontFile& file) : file_(file), glyphs_(std::make_unique<Glyphs>()) {
+    FaceLibrary& shared = faceLibrary();
+    const std::lock_guard lock(shared.openClose);
+    if (shared.library == nullptr ||
+        FT_New_Face(shared.library, file.path.c_str(), file.index, &face_) != 0) {
         face_ = nullptr;
         return;
     }
@@ -33,6 +113,7 @@ FontFace::FontFace(FT_LibraryRec_* library, const FontFile& file) : file_(file) 
 
 FontFace::~FontFace() {
     if (face_ != nullptr) {
+        const std::lock_guard lock(faceLibrary().openClose);
         FT_Done_Face(face_);
     }
 }
@@ -55,7 +136,11 @@ unsigned FontFace::symbolGlyph(unsigned char code) const {
 }
 
 bool FontFace::setHeight(std::int64_t height) {
+    if (sized_ && height == height_) {
+        return true;
+    }
     sized_ = false;
+    glyphs_->loaded.clear();
     if (face_ == nullptr) {
         return false;
     }
@@ -92,17 +177,57 @@ bool FontFace::setHeight(std::int64_t height) {
     ascent_ =
         static_cast<int>(std::clamp<std::int64_t>((ascent * cell + cellUnits / 2) / cellUnits, 0, cell));
     sized_ = true;
+    height_ = height;
     return true;
 }
 
 int FontFace::loadGlyph(unsigned glyph) {
-    if (!sized_ || FT_Load_Glyph(face_, glyph, FT_LOAD_NO_BITMAP) != 0) {
+    if (!sized_) {
         return -1;
     }
-    if (file_.embolden) {
-        FT_GlyphSlot_Embolden(face_->glyph);
+    if (const auto known = glyphs_->loaded.find(glyph); known != glyphs_->loaded.end()) {
+        return known->second.advance;
     }
-    return static_cast<int>(std::max<FT_Pos>((face_->glyph->advance.x + 32) >> 6, 0));
+    if (glyphs_->loaded.size() >= Glyphs::limit) {
+        glyphs_->loaded.clear();
+    }
+    Glyphs::Glyph& kept = glyphs_->loaded[glyph];
+    if (FT_Load_Glyph(face_, glyph, FT_LOAD_NO_BITMAP) != 0) {
+        return kept.advance;
+    }
+    const FT_GlyphSlot slot = face_->glyph;
+    if (file_.embolden) {
+        FT_GlyphSlot_Embolden(slot);
+    }
+    kept.advance = static_cast<int>(std::max<FT_Pos>((slot->advance.x + 32) >> 6, 0));
+    if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
+        const FT_Outline& outline = slot->outline;
+        kept.hasOutline = true;
+        kept.flags = outline.flags;
+        kept.points.assign(outline.points, outline.points + outline.n_points);
+        kept.tags.assign(outline.tags, outline.tags + outline.n_points);
+        kept.contours.assign(outline.contours, outline.contours + outline.n_contours);
+    }
+    return kept.advance;
+}
+
+void FontFace::renderGlyph(unsigned glyph, FT_Raster_Params& params) {
+    auto known = glyphs_->loaded.find(glyph);
+    if (known == glyphs_->loaded.end() && loadGlyph(glyph) >= 0) { // dropped by the bound meanwhile
+        known = glyphs_->loaded.find(glyph);
+    }
+    if (known == glyphs_->loaded.end() || !known->second.hasOutline) {
+        return;
+    }
+    Glyphs::Glyph& kept = known->second;
+    FT_Outline outline{};
+    outline.n_points = static_cast<short>(kept.points.size());
+    outline.n_contours = static_cast<short>(kept.contours.size());
+    outline.points = kept.points.data();
+    outline.tags = kept.tags.data();
+    outline.contours = kept.contours.data();
+    outline.flags = kept.flags;
+    FT_Outline_Render(face_->glyph->library, &outline, &params);
 }
 
 } // namespace Velvor

@@ -1,13 +1,13 @@
 #pragma once
 
 // fontconfig look-ups for the text rasteriser, on a private configuration that also knows the folder
-// of the metric-compatible desktop faces.
+// of the metric-compatible desktop faces. Answers are kept for the process (a few dozen at most, the
+// oldest dropped first), because asking fontconfig costs far more than drawing a short text; they
+// may be used from any thread.
 
 #include <cstddef>
+#include <memory>
 #include <string>
-
-struct _FcFontSet;
-struct _FcPattern;
 
 namespace Velvor {
 
@@ -28,14 +28,13 @@ struct FontFile {
 // with the default sans face.
 bool findFont(const std::string& family, int weight, FontFile& found);
 
+struct FontRanking;
+
 // fontconfig's ranking of the installed faces for one family and weight, asked for on the first
 // search (most texts never need it) and kept until the family or weight changes.
 class FallbackFonts {
 public:
     FallbackFonts() = default;
-    ~FallbackFonts();
-    FallbackFonts(const FallbackFonts&) = delete;
-    FallbackFonts& operator=(const FallbackFonts&) = delete;
 
     void reset(const std::string& family, int weight);
 
@@ -46,9 +45,8 @@ public:
 private:
     std::string family_;
     int weight_ = 400;
-    bool sorted_ = false;
-    _FcPattern* request_ = nullptr;
-    _FcFontSet* fonts_ = nullptr;
+    // Shared with every other user of the same family and weight; null until the first search.
+    std::shared_ptr<const FontRanking> ranking_;
 };
 
 } // namespace Velvor

@@ -49,18 +49,9 @@ void blendSpans(int y, int count, const FT_Span* spans, void* user) {
 
 } // namespace
 
-TextRasteriser::TextRasteriser() : fallbacks_(std::make_unique<FallbackFonts>()) {
-    if (FT_Init_FreeType(&library_) != 0) {
-        library_ = nullptr;
-    }
-}
+TextRasteriser::TextRasteriser() : fallbacks_(std::make_unique<FallbackFonts>()) {}
 
-TextRasteriser::~TextRasteriser() {
-    closeFaces();
-    if (library_ != nullptr) {
-        FT_Done_FreeType(library_);
-    }
-}
+TextRasteriser::~TextRasteriser() = default;
 
 void TextRasteriser::closeFaces() {
     faces_.clear();
@@ -98,7 +89,7 @@ bool TextRasteriser::openChosenFace(const std::string& family, int weight) {
     if (!findFont(family, weight, file)) {
         return false;
     }
-    auto face = std::make_unique<FontFace>(library_, file);
+    LentFace face = FontFace::borrow(file);
     if (!face->isOpen()) {
         return false;
     }
@@ -158,7 +149,7 @@ int TextRasteriser::faceFor(const FontFile& file) {
     if (std::any_of(refused_.begin(), refused_.end(), refused)) {
         return -1;
     }
-    auto face = std::make_unique<FontFace>(library_, file);
+    LentFace face = FontFace::borrow(file);
     // Symbol faces claim Latin letters for their pictures; only Unicode faces can stand in.
     if (!face->isOpen() || face->usesSymbolCodes() || !face->setHeight(height_)) {
         refused_.push_back(file);
@@ -216,18 +207,15 @@ void TextRasteriser::render(std::string_view text, const TextRegion& region, std
     for (const char c : text) {
         const Glyph& glyph = glyphOf(static_cast<unsigned char>(c));
         FontFace& face = *faces_[static_cast<std::size_t>(glyph.face)];
-        if (glyph.advance < 0 || face.loadGlyph(glyph.index) < 0) {
+        if (glyph.advance < 0) {
             continue;
         }
-        const FT_GlyphSlot slot = face.handle()->glyph;
-        if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
-            const std::int64_t left = std::clamp<std::int64_t>(region.left - pen, -clipLimit, clipLimit);
-            const std::int64_t right = std::clamp<std::int64_t>(regionEnd - pen, -clipLimit, clipLimit);
-            params.clip_box.xMin = static_cast<FT_Pos>(left);
-            params.clip_box.xMax = static_cast<FT_Pos>(right);
-            target.columnOffset = static_cast<int>(pen - region.left);
-            FT_Outline_Render(library_, &slot->outline, &params);
-        }
+        const std::int64_t left = std::clamp<std::int64_t>(region.left - pen, -clipLimit, clipLimit);
+        const std::int64_t right = std::clamp<std::int64_t>(regionEnd - pen, -clipLimit, clipLimit);
+        params.clip_box.xMin = static_cast<FT_Pos>(left);
+        params.clip_box.xMax = static_cast<FT_Pos>(right);
+        target.columnOffset = static_cast<int>(pen - region.left);
+        face.renderGlyph(glyph.index, params);
         pen += glyph.advance;
     }
 }

@@ -13,6 +13,7 @@
 // hold its cell. A character no face has keeps the chosen face's missing-glyph box.
 
 #include "base/Point.h"
+#include "core/FontFace.h"
 #include "core/TextCharacters.h"
 
 #include <array>
@@ -22,13 +23,9 @@
 #include <string_view>
 #include <vector>
 
-struct FT_LibraryRec_;
-
 namespace Velvor {
 
 class FallbackFonts;
-class FontFace;
-struct FontFile;
 
 // A rectangle of the text box in pixels, rows counted from the top of the box.
 struct TextRegion {
@@ -48,8 +45,8 @@ public:
     // Selects the face named `family` at the nearest available style for `weight` (100 thin .. 900
     // heavy; 0 and below mean normal) and sizes it for `height` (see above); the text's bytes are read
     // in `characters`. A family fontconfig does not know falls back to the default sans face. Faces
-    // are looked up and opened only when family or weight change. Returns false when no face at all
-    // can be opened.
+    // are looked up and borrowed only when family or weight change, and kept until then. Returns
+    // false when no face at all can be opened.
     bool select(const std::string& family, int weight, std::int64_t height,
                 CharacterSet characters = CharacterSet::western);
 
@@ -86,9 +83,8 @@ private:
     int faceFor(const FontFile& file);
     Line lineOf(std::string_view text);
 
-    FT_LibraryRec_* library_ = nullptr;
-    // faces_[0] is the chosen face; then the fallback faces opened so far.
-    std::vector<std::unique_ptr<FontFace>> faces_;
+    // faces_[0] is the chosen face; then the fallback faces used so far.
+    std::vector<LentFace> faces_;
     // Ranked faces found unusable (no outlines, no Unicode map), so they are not opened again.
     std::vector<FontFile> refused_;
     std::unique_ptr<FallbackFonts> fallbacks_;
