@@ -93,6 +93,9 @@ MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs)
     status_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     logButton_ = new QPushButton("...", client_);
     logButton_->setToolTip("Log...");
+    // Enter in the window must not open another log window.
+    logButton_->setAutoDefault(false);
+    logButton_->setFocusPolicy(Qt::NoFocus);
     connect(logButton_, &QPushButton::clicked, this, &MainWindow::showLog);
     nodesLabel_ = new QLabel("Available nodes:", client_);
     nodesLabel_->setGeometry(9, 97, 108, 16);
@@ -259,6 +262,7 @@ void MainWindow::showEvent(QShowEvent* event) {
         QTimer::singleShot(0, this, [this] {
             layOut();
             canvas_->reorient();
+            canvas_->setFocus(Qt::OtherFocusReason);
         });
     }
 }
@@ -289,8 +293,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     accept();
 }
 
-// Escape closes like the close box: with the question about unsaved changes.
+// Escape first gives up what the canvas is in the middle of (a cable being drawn); only then does it
+// close like the close box, with the question about unsaved changes.
 void MainWindow::reject() {
+    if (canvas_->cancelGesture()) {
+        return;
+    }
     close();
 }
 
@@ -406,7 +414,7 @@ void MainWindow::setAutoRender(bool on) {
 }
 
 void MainWindow::showHelp() {
-    new HelpWindow;
+    new HelpWindow(this);
 }
 
 void MainWindow::showAbout() {
@@ -454,7 +462,7 @@ void MainWindow::updatePackedSize() {
 }
 
 void MainWindow::showLog() {
-    new LogWindow(*progress_);
+    new LogWindow(*progress_, this);
 }
 
 void MainWindow::undo() {
@@ -485,10 +493,18 @@ void MainWindow::createSelectedNodeType() {
         canvas_->selectNode(*node);
     }
     canvas_->redraw();
+    // Delete and F act on the new node at once.
+    canvas_->setFocus(Qt::OtherFocusReason);
 }
 
 void MainWindow::replaceOperatorEditor(OperatorEditor* editor) {
-    delete operatorEditor_;
+    // The old panel may be on the call stack (its control's signal) or be told of the change that
+    // replaces it: it stops listening now and goes once the event loop is back.
+    if (operatorEditor_ != nullptr) {
+        operatorEditor_->detach();
+        operatorEditor_->hide();
+        operatorEditor_->deleteLater();
+    }
     operatorEditor_ = editor;
     if (editor != nullptr) {
         editor->getChangeEvents().add(&onChange_);

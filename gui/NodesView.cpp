@@ -86,6 +86,16 @@ void NodesView::reorient() {
     }
 }
 
+bool NodesView::cancelGesture() {
+    if (!cable_) {
+        return false;
+    }
+    cable_.reset();
+    updateCursor();
+    redraw();
+    return true;
+}
+
 void NodesView::probeSelectedNode() {
     probeEvents_.fire(this);
 }
@@ -362,6 +372,8 @@ void NodesView::keyPressEvent(QKeyEvent* event) {
         guarded(this, [this] { deleteSelection(); });
     } else if (event->key() == Qt::Key_F && !commandModifier) {
         reorient();
+    } else if (event->key() == Qt::Key_Escape && cancelGesture()) {
+        event->accept();
     } else {
         Window::keyPressEvent(event);
     }

@@ -44,6 +44,8 @@ public:
     // Centres the bounding box of all nodes in the view; nothing without nodes.
     void reorient();
     Point getPanning() const { return panning_; }
+    // Drops the cable being drawn; false when there was none.
+    bool cancelGesture();
 
     // The node menu's commands, each on the selected node (or selection).
     void probeSelectedNode();

@@ -16,9 +16,17 @@ OperatorEditor::OperatorEditor(QWidget* parent, Material& material, NodeId node)
 }
 
 OperatorEditor::~OperatorEditor() {
-    material_.removeObserver(&watcher_);
+    detach();
     // Each editor deletes its own controls, which are children of this widget.
     editors_.clear();
+}
+
+void OperatorEditor::detach() {
+    if (attached_) {
+        attached_ = false;
+        material_.removeObserver(&watcher_);
+        setEnabled(false);
+    }
 }
 
 void OperatorEditor::addEditor(std::unique_ptr<ValueEditor> editor) {
@@ -45,6 +53,9 @@ void OperatorEditor::resizeEvent(QResizeEvent*) {
 }
 
 void OperatorEditor::ValueChangeHandler::handle(void*) {
+    if (!panel_.attached_) {
+        return;
+    }
     // Editors from the catalogue write through the material, which marks the node already; this
     // holds for any other editor, too.
     if (VisualNode* node = panel_.material_.findNode(panel_.node_)) {

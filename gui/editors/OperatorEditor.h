@@ -36,6 +36,9 @@ public:
     void addEditor(std::unique_ptr<ValueEditor> editor);
 
     NodeId getNode() const { return node_; }
+    // Stops watching the material and telling listeners, for a panel on its way out; the material may
+    // then go before the panel does.
+    void detach();
     const std::vector<std::unique_ptr<ValueEditor>>& getEditors() const { return editors_; }
     Events& getChangeEvents() { return changeEvents_; }
 
@@ -70,4 +73,5 @@ private:
     ValueChangeHandler changeHandler_{*this};
     MaterialWatcher watcher_{*this};
     Events changeEvents_;
+    bool attached_ = true;
 };

@@ -6,7 +6,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-HelpWindow::HelpWindow() : HelperWindow(nullptr, false), browser_(new QTextBrowser(this)) {
+HelpWindow::HelpWindow(QWidget* parent) : HelperWindow(parent, false), browser_(new QTextBrowser(this)) {
     setWindowTitle("ostra.Tools: Velvor / Help");
     setSizeGripEnabled(true);
     QFile document(":/help.html");

@@ -12,7 +12,8 @@ class HelpWindow : public HelperWindow {
 
 public:
     // Opens at once.
-    HelpWindow();
+    // With the editor's window as parent, so that it takes input while the editing run is modal.
+    explicit HelpWindow(QWidget* parent = nullptr);
 
     QTextBrowser& getBrowser() { return *browser_; }
 

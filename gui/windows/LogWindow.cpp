@@ -5,8 +5,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
-LogWindow::LogWindow(Progress& reporter)
-    : HelperWindow(nullptr, false), reporter_(reporter), edit_(new QPlainTextEdit(this)) {
+LogWindow::LogWindow(Progress& reporter, QWidget* parent)
+    : HelperWindow(parent, false), reporter_(reporter), edit_(new QPlainTextEdit(this)) {
     setWindowTitle("Log...");
     setSizeGripEnabled(true);
     edit_->setReadOnly(true);

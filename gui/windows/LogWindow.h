@@ -16,7 +16,8 @@ class LogWindow : public HelperWindow {
 
 public:
     // Opens at once.
-    explicit LogWindow(Progress& reporter);
+    // With the editor's window as parent, so that it takes input while the editing run is modal.
+    explicit LogWindow(Progress& reporter, QWidget* parent = nullptr);
     ~LogWindow() override;
 
     void addLine(const std::string& line);
