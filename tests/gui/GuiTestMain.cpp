@@ -2,9 +2,11 @@
 // object exists, and one application lives for the whole run.
 
 #include <QApplication>
+#include <QSettings>
 #include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 #include <unistd.h>
@@ -17,10 +19,14 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // Settings written by tests go to a test location, never the user's.
     QStandardPaths::setTestModeEnabled(true);
+    // Settings of their own per process: ctest runs test processes side by side.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QString::fromStdString(temporary + ".settings"));
     QApplication::setOrganizationName("velvor-tests");
     QApplication::setApplicationName("gui_tests");
     ::testing::InitGoogleTest(&argc, argv);
     const int status = RUN_ALL_TESTS();
     std::remove(temporary.c_str());
+    std::filesystem::remove_all(temporary + ".settings");
     return status;
 }

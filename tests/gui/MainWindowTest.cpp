@@ -11,6 +11,7 @@
 #include "io/MaterialXml.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QScrollBar>
@@ -19,6 +20,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -310,4 +312,81 @@ TEST(BackgroundRenderTest, AnEditDuringARenderEndsWithTheEditedPicturesAndTheLoo
             << expected.getNode(i).getName();
     }
     window.getUndoStack().setClean();
+}
+
+// What used to kill the editor: an undo or redo that takes the selected node away while its panel and
+// a result window are open (the panel was deleted while the material was still telling it).
+TEST_F(MainWindowTest, UndoAndRedoOfWhatTheOpenPanelShowsKeepTheEditorRunning) {
+    const auto addSelectedBoard = [this] {
+        chooseListRow(0);
+        window.createSelectedNodeType();
+        ASSERT_NE(window.getOperatorEditor(), nullptr);
+        window.openResultWindow(window.getCanvas().selectedNode()->getId());
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> edit; // one undo step, with the panel and a result window open
+    };
+    const std::vector<Case> cases{
+        {"create", addSelectedBoard},
+        {"delete", [&] { window.getCanvas().deleteSelection(); }},
+        {"clear",
+         [&] {
+             dialogs.answers.push_back(true);
+             window.clearMaterial();
+         }},
+        {"import",
+         [&] {
+             dialogs.files.push_back(VELVOR_SOURCE_DIR "/examples/tiles.ostra-material");
+             window.importMaterial();
+         }},
+    };
+    for (const Case& edited : cases) {
+        SCOPED_TRACE(edited.name);
+        if (std::string(edited.name) != "create") {
+            addSelectedBoard();
+        }
+        const std::string before = materialToXml(window.getMaterial());
+        edited.edit();
+        const std::string after = materialToXml(window.getMaterial());
+        for (int round = 0; round < 2; ++round) {
+            window.undo();
+            EXPECT_EQ(materialToXml(window.getMaterial()), before);
+            if (const VisualNode* node = named("Unnamed")) {
+                window.getCanvas().selectNode(*node); // the redo takes the panel's node away again
+            }
+            window.redo();
+            EXPECT_EQ(materialToXml(window.getMaterial()), after);
+        }
+        QCoreApplication::processEvents(); // panels given up go now
+        ASSERT_TRUE(window.waitForRender());
+    }
+}
+
+// Enter opens nothing, the canvas has the keys from the start and after a node is added, Escape drops a
+// cable being drawn before it closes anything, and the log and help windows belong to the editor.
+TEST_F(MainWindowTest, KeysReachTheCanvasAndHelperWindowsBelongToTheEditor) {
+    QCoreApplication::processEvents();
+    EXPECT_EQ(QApplication::focusWidget(), &window.getCanvas());
+    QTest::keyClick(&window, Qt::Key_Return);
+    EXPECT_TRUE(HelperWindow::openWindows().empty());
+
+    chooseListRow(0);
+    window.getNodeList().setFocus();
+    window.createSelectedNodeType();
+    EXPECT_EQ(QApplication::focusWidget(), &window.getCanvas());
+    QTest::keyClick(&window.getCanvas(), Qt::Key_Delete);
+    EXPECT_EQ(named("Unnamed"), nullptr);
+
+    NodesView& canvas = window.getCanvas();
+    click(canvas, Qt::RightButton, portCentreOnScreen(canvas, *named("Diffuse map"), 0));
+    QTest::keyClick(&canvas, Qt::Key_Escape);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_FALSE(canvas.cancelGesture()); // the cable went with the first Escape
+
+    window.showLog();
+    window.showHelp();
+    for (HelperWindow* helper : HelperWindow::openWindows()) {
+        EXPECT_EQ(helper->parentWidget(), &window); // not blocked by the modal editing run
+    }
 }

@@ -1,0 +1,65 @@
+#pragma once
+
+// Answers every question of the editor at random (Yes, No, Cancel, numbers at and inside the limits,
+// file names good and bad), never blocking. Without a random source it says No and cancels.
+
+#include "gui/Dialogs.h"
+
+#include <QDir>
+#include <array>
+#include <random>
+#include <string>
+
+class FuzzDialogs : public Dialogs {
+public:
+    std::mt19937* random = nullptr;
+
+    bool askYesNo(const std::string&, const std::string&) override { return draw(2) == 0; }
+    void inform(const std::string&, const std::string&) override {}
+    bool askOkCancel(const std::string&, const std::string&) override { return draw(2) == 0; }
+    std::optional<bool> askYesNoCancel(const std::string&, const std::string&) override {
+        const unsigned answer = draw(3);
+        return answer == 2 ? std::nullopt : std::optional(answer == 0);
+    }
+    std::optional<int> askNumber(const std::string&, const std::string&, int value, int minimum,
+                                 int maximum) override {
+        switch (draw(4)) {
+        case 0:
+            return std::nullopt;
+        case 1:
+            return minimum;
+        case 2:
+            return maximum;
+        default:
+            return value;
+        }
+    }
+    // Existing materials (one damaged), a folder, a missing file.
+    std::optional<std::string> askOpenFile(const FileQuestion&) override {
+        static const std::array<std::string, 6> paths{
+            VELVOR_SOURCE_DIR "/examples/tiles.ostra-material",
+            VELVOR_SOURCE_DIR "/examples/labelled-panel.ostra-material",
+            VELVOR_SOURCE_DIR "/tests/gui/fuzz-damaged.ostra-material",
+            VELVOR_SOURCE_DIR "/examples",
+            "/nonexistent/material.ostra-material",
+            ""};
+        const unsigned pick = draw(paths.size() + 1);
+        return pick == paths.size() ? std::nullopt : std::optional(paths[pick]);
+    }
+    // A writable folder of its own, a folder in place of the file, a folder that does not exist.
+    std::optional<std::string> askSaveFile(const FileQuestion& question) override {
+        const std::string folder = QDir::temp().filePath("velvor-fuzz").toStdString();
+        QDir().mkpath(QString::fromStdString(folder));
+        const std::array<std::string, 4> paths{folder + "/out." + question.extension, folder,
+                                               "/nonexistent/out." + question.extension,
+                                               folder + "/again." + question.extension};
+        const unsigned pick = draw(paths.size() + 1);
+        return pick == paths.size() ? std::nullopt : std::optional(paths[pick]);
+    }
+
+private:
+    unsigned draw(std::size_t count) {
+        return random != nullptr ? static_cast<unsigned>((*random)() % count)
+                                 : static_cast<unsigned>(count - 1);
+    }
+};
