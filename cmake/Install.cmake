@@ -33,6 +33,11 @@ install(FILES ${PROJECT_BINARY_DIR}/VelvorRuntimeConfig.cmake
               ${PROJECT_BINARY_DIR}/VelvorRuntimeConfigVersion.cmake
         DESTINATION ${VELVOR_PACKAGE_DIR})
 
+# Export presets for velvor-render --preset and the editor, and the schema of the renderer's report.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/presets/ DESTINATION ${CMAKE_INSTALL_DATADIR}/velvor/presets
+        FILES_MATCHING PATTERN "*.json")
+install(FILES ${PROJECT_SOURCE_DIR}/docs/velvor-render-report.schema.json DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # Desktop integration: the menu entry, the two file types, the icon for the program and its files.
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/velvor.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
