@@ -7,6 +7,7 @@
 #define HWY_TARGET_INCLUDE "core/PixelKernelsFast.cpp"
 #include "core/PixelKernels.h"
 
+#include <algorithm>
 #include <hwy/foreach_target.h> // IWYU pragma: keep
 #include <hwy/highway.h>
 
@@ -38,8 +39,9 @@ struct HsvVector {
     FloatVector value;
 };
 
-// rgbToHsv with the branches as selections; lanes a branch does not take may divide by zero, and
-// their results are thrown away.
+// rgbToHsv with the branches as selections; the three branches' divisions of the sector become one,
+// its numerator chosen first. Lanes that are grey or black divide by zero; their results are thrown
+// away.
 HWY_INLINE HsvVector rgbToHsv(FloatVector red, FloatVector green, FloatVector blue) {
     const FloatTag df;
     const FloatVector zero = hn::Zero(df);
@@ -48,11 +50,14 @@ HWY_INLINE HsvVector rgbToHsv(FloatVector red, FloatVector green, FloatVector bl
     const FloatVector spread = hn::Sub(largest, smallest);
     const FloatVector saturation =
         hn::IfThenElseZero(hn::Ne(largest, zero), hn::Mul(hn::Div(spread, largest), hn::Set(df, 255.0f)));
-    const FloatVector sector =
-        hn::IfThenElse(hn::Eq(largest, red), hn::Div(hn::Sub(green, blue), spread),
-                       hn::IfThenElse(hn::Eq(largest, green),
-                                      hn::Add(hn::Div(hn::Sub(blue, red), spread), hn::Set(df, 2.0f)),
-                                      hn::Add(hn::Div(hn::Sub(red, green), spread), hn::Set(df, 4.0f))));
+    const auto redLargest = hn::Eq(largest, red);
+    const auto greenLargest = hn::Eq(largest, green);
+    const FloatVector difference =
+        hn::IfThenElse(redLargest, hn::Sub(green, blue),
+                       hn::IfThenElse(greenLargest, hn::Sub(blue, red), hn::Sub(red, green)));
+    const FloatVector fraction = hn::Div(difference, spread);
+    const FloatVector offset = hn::IfThenElse(greenLargest, hn::Set(df, 2.0f), hn::Set(df, 4.0f));
+    const FloatVector sector = hn::IfThenElse(redLargest, fraction, hn::Add(fraction, offset));
     FloatVector hue = hn::Mul(sector, hn::Set(df, 42.5f));
     hue = hn::IfThenElse(hn::Lt(hue, zero), hn::Add(hue, hn::Set(df, 255.0f)), hue);
     return {hn::IfThenElseZero(hn::Ne(saturation, zero), hue), saturation, largest};
@@ -64,116 +69,194 @@ HWY_INLINE bool wrapIsExact(FloatVector hue) {
     return hn::AllTrue(df, hn::And(hn::Ge(hue, hn::Zero(df)), hn::Lt(hue, hn::Set(df, 8388608.0f))));
 }
 
-// For 0 <= hue < 2^23: hue - k * 255 is exact for k = floor(hue / 255) and for one more or one less
-// (the values are multiples of hue's unit in the last place and no larger than hue), so after the
-// corrections it is exactly fmod(hue, 255), as the plain wrap computes it.
+// For 0 <= hue < 2^23 this is exactly fmod(hue, 255), as the plain wrap computes it. The number of
+// turns k comes from a product with the float nearest 1/255, which lies above 1/255; rounding is
+// monotonic, so k is never below floor(hue / 255), and with an error under 2^-8 it is at most one
+// above. hue - k * 255 is exact for both (the values are multiples of hue's unit in the last place
+// and no larger than hue), and one turn added back to a negative result gives the remainder exactly.
 HWY_INLINE FloatVector wrapHue(FloatVector hue) {
     const FloatTag df;
     const FloatVector turn = hn::Set(df, 255.0f);
-    FloatVector wrapped = hn::Sub(hue, hn::Mul(hn::Floor(hn::Div(hue, turn)), turn));
-    wrapped = hn::IfThenElse(hn::Lt(wrapped, hn::Zero(df)), hn::Add(wrapped, turn), wrapped);
-    return hn::IfThenElse(hn::Ge(wrapped, turn), hn::Sub(wrapped, turn), wrapped);
+    const FloatVector turns = hn::Floor(hn::Mul(hue, hn::Set(df, 1.0f / 255.0f)));
+    const FloatVector wrapped = hn::Sub(hue, hn::Mul(turns, turn));
+    return hn::IfThenElse(hn::Lt(wrapped, hn::Zero(df)), hn::Add(wrapped, turn), wrapped);
 }
 
-// Clamped at 255 and truncated; values that are not above 0 give 0.
-HWY_INLINE WordVector channelByte(FloatVector value) {
+// The channel byte of a value that is not negative (nor NaN): min(value, 255) truncated, as the plain
+// channelByte gives it, moved to bit `Shift`. The whole number n comes out in the low bits of the
+// float 2^23 + n, whose exponent bits the shift into place pushes out of the word.
+template <int Shift> HWY_INLINE WordVector placedByte(FloatVector value) {
     const FloatTag df;
-    const IntTag di;
-    const IntVector truncated = hn::ConvertTo(di, hn::Min(value, hn::Set(df, 255.0f)));
-    return hn::BitCast(WordTag(),
-                       hn::IfThenElseZero(hn::RebindMask(di, hn::Gt(value, hn::Zero(df))), truncated));
+    const WordTag dw;
+    const FloatVector whole = hn::Floor(hn::Min(value, hn::Set(df, 255.0f)));
+    const WordVector bits = hn::BitCast(dw, hn::Add(whole, hn::Set(df, 8388608.0f)));
+    if constexpr (Shift == 0) {
+        return hn::And(bits, hn::Set(dw, 0xFFu));
+    } else {
+        return hn::ShiftLeft<Shift>(bits);
+    }
 }
 
-// hsvToRgb after the hue wrap; keeps the alpha byte of `target`.
+// hsvToRgb after the hue wrap, for a saturation of at most 255 and a value in [0, 255]; keeps the
+// alpha byte of `target`. p, q and t are never negative then: s <= 1 and the fraction lies in
+// [0, 1), so no product of two of them exceeds 1. The plain code's grey case needs no
+// selection: with a saturation of 0, p, q and t all come out as the value exactly.
 HWY_INLINE WordVector hsvToRgb(FloatVector hue, FloatVector saturation, FloatVector value,
                                WordVector target) {
     const FloatTag df;
-    const IntTag di;
     const WordTag dw;
     const FloatVector one = hn::Set(df, 1.0f);
     const FloatVector position = hn::Div(hue, hn::Set(df, 42.5f));
-    const IntVector sector = hn::Min(hn::ConvertTo(di, position), hn::Set(di, 5));
-    const FloatVector fraction = hn::Sub(position, hn::ConvertTo(df, sector));
+    // position >= 0: its floor is the plain code's truncation, kept as a float.
+    const FloatVector sector = hn::Min(hn::Floor(position), hn::Set(df, 5.0f));
+    const FloatVector fraction = hn::Sub(position, sector);
     const FloatVector s = hn::Div(saturation, hn::Set(df, 255.0f));
     const FloatVector p = hn::Mul(value, hn::Sub(one, s));
     const FloatVector q = hn::Mul(value, hn::Sub(one, hn::Mul(fraction, s)));
     const FloatVector t = hn::Mul(value, hn::Sub(one, hn::Mul(hn::Sub(one, fraction), s)));
 
-    const auto is = [&](int k) { return hn::RebindMask(df, hn::Eq(sector, hn::Set(di, k))); };
-    const auto s0 = is(0), s1 = is(1), s2 = is(2), s3 = is(3), s4 = is(4);
+    const auto is = [&](float k) { return hn::Eq(sector, hn::Set(df, k)); };
+    const auto s0 = is(0.0f), s1 = is(1.0f), s2 = is(2.0f), s3 = is(3.0f), s4 = is(4.0f);
     // (red, green, blue) by sector: 0 (V,T,P) 1 (Q,V,P) 2 (P,V,T) 3 (P,Q,V) 4 (T,P,V) 5 (V,P,Q).
-    FloatVector red = hn::IfThenElse(s1, q, hn::IfThenElse(hn::Or(s2, s3), p, hn::IfThenElse(s4, t, value)));
-    FloatVector green =
+    const FloatVector red =
+        hn::IfThenElse(s1, q, hn::IfThenElse(hn::Or(s2, s3), p, hn::IfThenElse(s4, t, value)));
+    const FloatVector green =
         hn::IfThenElse(s0, t, hn::IfThenElse(hn::Or(s1, s2), value, hn::IfThenElse(s3, q, p)));
-    FloatVector blue =
+    const FloatVector blue =
         hn::IfThenElse(hn::Or(s0, s1), p, hn::IfThenElse(s2, t, hn::IfThenElse(hn::Or(s3, s4), value, q)));
-    const auto grey = hn::Eq(saturation, hn::Zero(df));
-    red = hn::IfThenElse(grey, value, red);
-    green = hn::IfThenElse(grey, value, green);
-    blue = hn::IfThenElse(grey, value, blue);
-
-    const WordVector rgb = hn::Or(
-        hn::Or(hn::ShiftLeft<16>(channelByte(red)), hn::ShiftLeft<8>(channelByte(green))), channelByte(blue));
+    const WordVector rgb = hn::Or(hn::Or(placedByte<16>(red), placedByte<8>(green)), placedByte<0>(blue));
     return hn::Or(hn::And(target, hn::Set(dw, 0xFF000000u)), rgb);
 }
 
 // A's channels scaled as the plain scaleRgb does: min((c * weight) >> 8, 255) in 32-bit arithmetic.
-template <int Shift> HWY_INLINE FloatVector scaledChannel(WordVector pixels, WordVector weight) {
+// Weights up to 256 never reach beyond 255, so they skip the clamp.
+template <int Shift, bool NarrowWeight>
+HWY_INLINE FloatVector scaledChannel(WordVector pixels, WordVector weight) {
     const WordTag dw;
     const WordVector channel = hn::And(hn::ShiftRight<Shift>(pixels), hn::Set(dw, 0xFFu));
-    const WordVector scaled = hn::Min(hn::ShiftRight<8>(hn::Mul(channel, weight)), hn::Set(dw, 255u));
+    WordVector scaled = hn::ShiftRight<8>(hn::Mul(channel, weight));
+    if constexpr (!NarrowWeight) {
+        scaled = hn::Min(scaled, hn::Set(dw, 255u));
+    }
     return hn::ConvertTo(FloatTag(), hn::BitCast(IntTag(), scaled));
 }
 
+// The length of a pixel's colour as a vector. The sum of squares is an exact integer, so the order of
+// its terms does not matter: blue and red come as the two 16-bit halves of one word, summed squared
+// in one multiply-add, green on its own.
 HWY_INLINE FloatVector magnitude(WordVector pixels) {
+#if HWY_TARGET != HWY_SCALAR
+    const WordTag dw;
+    const IntTag di;
+    const hn::Repartition<std::int16_t, IntTag> dh;
+    const auto blueRed = hn::BitCast(dh, hn::And(pixels, hn::Set(dw, 0x00FF00FFu)));
+    const auto green = hn::BitCast(dh, hn::And(hn::ShiftRight<8>(pixels), hn::Set(dw, 0xFFu)));
+    IntVector odd = hn::Zero(di);
+    const IntVector blueRedSquares = hn::RearrangeToOddPlusEven(
+        hn::ReorderWidenMulAccumulate(di, blueRed, blueRed, hn::Zero(di), odd), odd);
+    IntVector greenOdd = hn::Zero(di);
+    const IntVector greenSquares = hn::RearrangeToOddPlusEven(
+        hn::ReorderWidenMulAccumulate(di, green, green, hn::Zero(di), greenOdd), greenOdd);
+    const IntVector sum = hn::Add(blueRedSquares, greenSquares);
+#else
     const IntVector red = byteAt<16>(pixels);
     const IntVector green = byteAt<8>(pixels);
     const IntVector blue = byteAt<0>(pixels);
     const IntVector sum = hn::Add(hn::Add(hn::Mul(red, red), hn::Mul(green, green)), hn::Mul(blue, blue));
+#endif
     return hn::Sqrt(hn::ConvertTo(FloatTag(), sum));
 }
 
-HWY_INLINE HsvVector scaledHsv(const Pixel* a, std::uint32_t weightA) {
+template <bool NarrowWeight> HWY_INLINE HsvVector scaledHsv(const Pixel* a, std::uint32_t weightA) {
     const WordTag dw;
     const WordVector pixels = hn::LoadU(dw, a);
     const WordVector weight = hn::Set(dw, weightA);
-    return rgbToHsv(scaledChannel<16>(pixels, weight), scaledChannel<8>(pixels, weight),
-                    scaledChannel<0>(pixels, weight));
+    return rgbToHsv(scaledChannel<16, NarrowWeight>(pixels, weight),
+                    scaledChannel<8, NarrowWeight>(pixels, weight),
+                    scaledChannel<0, NarrowWeight>(pixels, weight));
+}
+
+// The HSV blends work through blocks of pixels in two passes, with the HSV values kept on the stack
+// between them: to HSV and the change, then back. A vector's whole conversion is a chain of some
+// hundred dependent operations, longer than the processor can look ahead over; each pass is half
+// that, so more vectors are in flight at once. `change` turns a vector's HSV values and tells whether
+// the vector path covers them; `plain` is the reference loop, which takes the vectors it does not.
+constexpr int hsvBlock = 256;
+
+template <bool NarrowWeight, class Change, class Plain>
+HWY_INLINE void hsvBlocks(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
+                          const Change& change, const Plain& plain) {
+    const FloatTag df;
+    const WordTag dw;
+    const int lanes = static_cast<int>(hn::Lanes(df));
+    HWY_ALIGN float hues[hsvBlock];
+    HWY_ALIGN float saturations[hsvBlock];
+    HWY_ALIGN float values[hsvBlock];
+    bool covered[hsvBlock];
+    int p = 0;
+    while (count - p >= lanes) {
+        const int n = std::min(hsvBlock, (count - p) / lanes * lanes);
+        for (int i = 0; i < n; i += lanes) {
+            HsvVector hsv = scaledHsv<NarrowWeight>(a + p + i, weightA);
+            covered[i] = change(hsv, magnitude(hn::LoadU(dw, b + p + i)));
+            hn::Store(hsv.hue, df, hues + i);
+            hn::Store(hsv.saturation, df, saturations + i);
+            hn::Store(hsv.value, df, values + i);
+        }
+        for (int i = 0; i < n; i += lanes) {
+            Pixel* target = out + p + i;
+            if (!covered[i]) {
+                plain(a + p + i, b + p + i, target, lanes);
+                continue;
+            }
+            hn::StoreU(hsvToRgb(hn::Load(df, hues + i), hn::Load(df, saturations + i),
+                                hn::Load(df, values + i), hn::LoadU(dw, target)),
+                       dw, target);
+        }
+        p += n;
+    }
+    plain(a + p, b + p, out + p, count - p);
+}
+
+template <class Change, class Plain>
+HWY_INLINE void hsvBlend(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
+                         const Change& change, const Plain& plain) {
+    if (weightA <= 256u) {
+        hsvBlocks<true>(a, b, out, count, weightA, change, plain);
+    } else {
+        hsvBlocks<false>(a, b, out, count, weightA, change, plain);
+    }
 }
 
 void rotateHueVector(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
                      float turnPerUnit) {
-    const FloatTag df;
-    const WordTag dw;
-    const int lanes = static_cast<int>(hn::Lanes(df));
-    const FloatVector turn = hn::Set(df, turnPerUnit);
-    int p = 0;
-    for (; p + lanes <= count; p += lanes) {
-        const HsvVector hsv = scaledHsv(a + p, weightA);
-        const FloatVector hue = hn::Add(hsv.hue, hn::Mul(magnitude(hn::LoadU(dw, b + p)), turn));
-        if (!wrapIsExact(hue)) {
-            rotateHuePlain(a + p, b + p, out + p, lanes, weightA, turnPerUnit);
-            continue;
-        }
-        hn::StoreU(hsvToRgb(wrapHue(hue), hsv.saturation, hsv.value, hn::LoadU(dw, out + p)), dw, out + p);
-    }
-    rotateHuePlain(a + p, b + p, out + p, count - p, weightA, turnPerUnit);
+    const FloatVector turn = hn::Set(FloatTag(), turnPerUnit);
+    hsvBlend(
+        a, b, out, count, weightA,
+        [&](HsvVector& hsv, FloatVector magnitude) {
+            const FloatVector hue = hn::Add(hsv.hue, hn::Mul(magnitude, turn));
+            hsv.hue = wrapHue(hue);
+            return wrapIsExact(hue);
+        },
+        [&](const Pixel* fromA, const Pixel* fromB, Pixel* to, int n) {
+            rotateHuePlain(fromA, fromB, to, n, weightA, turnPerUnit);
+        });
 }
 
+// The hue of rgbToHsv lies in [0, 255) already, where the wrap leaves it as it is.
 void saturateVector(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
                     float gainPerUnit) {
     const FloatTag df;
-    const WordTag dw;
-    const int lanes = static_cast<int>(hn::Lanes(df));
     const FloatVector gain = hn::Set(df, gainPerUnit);
-    int p = 0;
-    for (; p + lanes <= count; p += lanes) {
-        const HsvVector hsv = scaledHsv(a + p, weightA);
-        const FloatVector saturation = hn::Min(
-            hn::Add(hsv.saturation, hn::Mul(magnitude(hn::LoadU(dw, b + p)), gain)), hn::Set(df, 255.0f));
-        hn::StoreU(hsvToRgb(wrapHue(hsv.hue), saturation, hsv.value, hn::LoadU(dw, out + p)), dw, out + p);
-    }
-    saturatePlain(a + p, b + p, out + p, count - p, weightA, gainPerUnit);
+    hsvBlend(
+        a, b, out, count, weightA,
+        [&](HsvVector& hsv, FloatVector magnitude) {
+            hsv.saturation = hn::Min(hn::Add(hsv.saturation, hn::Mul(magnitude, gain)), hn::Set(df, 255.0f));
+            return true;
+        },
+        [&](const Pixel* fromA, const Pixel* fromB, Pixel* to, int n) {
+            saturatePlain(fromA, fromB, to, n, weightA, gainPerUnit);
+        });
 }
 
 HWY_INLINE IntVector channelSum(WordVector pixels) {
