@@ -65,9 +65,10 @@ TEST_F(RedTeamTest, AFileSizeLimitFailsTheWriteAndLeavesNoTemporaryFile) {
     for (const auto& entry : fs::directory_iterator(file("png"))) {
         ADD_FAILURE() << "left behind: " << entry.path();
     }
-    const rlimit limit{100 << 10, 100 << 10};
+    // Only the soft limit, which the process may raise again.
     rlimit previous{};
     ::getrlimit(RLIMIT_FSIZE, &previous);
+    const rlimit limit{100 << 10, previous.rlim_max};
     ::setrlimit(RLIMIT_FSIZE, &limit);
     const int inProcess = run({input, "-o", file("png")});
     ::setrlimit(RLIMIT_FSIZE, &previous);
