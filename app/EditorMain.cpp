@@ -1,8 +1,8 @@
-// velvor [FILE] [--screenshot PATH]: the editor on the material FILE holds (or on a new one). What
-// Save hands back is written to FILE afterwards (atomically), with its packed form beside it
-// (FILE.ostra-packed, or FILE with that extension in place of .ostra-material). Without FILE, a saved
-// material is written where the user says. --screenshot draws the rendered editor with a result
-// window into a PNG and quits; --screenshot-canvas the canvas alone.
+// velvor [FILE] [--screenshot PATH]: the editor on the material FILE holds (or on a new one). This
+// program is a host of the editing run that keeps the material in FILE: Save writes FILE at once
+// (atomically), with its packed form beside it (FILE.ostra-packed, or FILE with that extension in
+// place of .ostra-material); without FILE, the first Save asks for a name. --screenshot draws the
+// rendered editor with a result window into a PNG and quits; --screenshot-canvas the canvas alone.
 
 #include "base/File.h"
 #include "gui/DesktopFaces.h"
@@ -11,6 +11,7 @@
 #include "gui/MainWindow.h"
 #include "gui/NodesView.h"
 #include "gui/QtDialogs.h"
+#include "gui/document/MaterialFile.h"
 #include "gui/windows/PreviewWindow.h"
 #include "gui/windows/ResultWindow.h"
 
@@ -91,14 +92,6 @@ QImage previewPicture(MainWindow& window) {
     return preview->grab().toImage();
 }
 
-std::string packedPathBeside(const std::string& materialPath) {
-    std::filesystem::path path(materialPath);
-    if (path.extension() == ".ostra-material") {
-        return path.replace_extension(".ostra-packed").string();
-    }
-    return materialPath + ".ostra-packed";
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -138,18 +131,24 @@ int main(int argc, char** argv) {
 
     QtDialogs dialogs(nullptr);
     MaterialData data;
+    MaterialFile materialFile(file);
     if (!file.empty() && QFileInfo::exists(QString::fromStdString(file))) {
         try {
-            data.xml = readFile(file);
-        } catch (const Exception& exception) {
-            showException(dialogs, exception.getMessage());
+            data.xml = MaterialFile::read(file);
+        } catch (const std::bad_alloc&) {
+            showException(dialogs, "Out of memory");
             return 1;
+        } catch (const Exception& exception) {
+            // Not opened, so never overwritten: the editor starts untitled.
+            showException(dialogs, exception.getMessage());
+            materialFile.moveTo({});
         }
     }
-    const MaterialData before = data;
 
     int status = 0;
-    if (parser.isSet(screenshot) || parser.isSet(canvasShot) || parser.isSet(previewShot)) {
+    const bool screenshots =
+        parser.isSet(screenshot) || parser.isSet(canvasShot) || parser.isSet(previewShot);
+    if (screenshots) {
         QTimer::singleShot(0, [&] {
             auto* window = dynamic_cast<MainWindow*>(QApplication::activeModalWidget());
             status = window == nullptr ? 1 : 0;
@@ -169,27 +168,7 @@ int main(int argc, char** argv) {
             }
         });
     }
-    editMaterial(data);
-
-    if (data.xml == before.xml && data.packed == before.packed) {
-        return status;
-    }
-    // Saved: the record goes where it came from, or where the user says.
-    std::string target = file;
-    if (target.empty()) {
-        const auto chosen = dialogs.askSaveFile({"Enter a filename to save your material to...",
-                                                 "Ostra material (*.ostra-material)", "ostra-material"});
-        if (!chosen) {
-            return status;
-        }
-        target = *chosen;
-    }
-    try {
-        writeFile(target, data.xml);
-        writeFile(packedPathBeside(target), data.packed);
-    } catch (const Exception& exception) {
-        showException(dialogs, exception.getMessage());
-        return 1;
-    }
+    // Screenshots only look: no lock, no recovery, the plain title.
+    editMaterial(data, nullptr, screenshots ? nullptr : &materialFile);
     return status;
 }

@@ -6,7 +6,10 @@
 #include "gui/QtDialogs.h"
 
 #include <QDir>
+#include <QTemporaryFile>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -15,14 +18,42 @@ MainWindow* running = nullptr;
 
 } // namespace
 
-std::string temporaryMaterialPath() {
-    if (const char* path = std::getenv("VELVOR_TMP_MATERIAL"); path != nullptr && *path != '\0') {
-        return path;
+namespace {
+
+// $XDG_RUNTIME_DIR when it is a folder of this user's that only they may enter.
+QString privateRuntimeFolder() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    struct stat status {};
+    if (runtime == nullptr || *runtime != '/' || ::stat(runtime, &status) != 0 || !S_ISDIR(status.st_mode) ||
+        status.st_uid != ::getuid() || (status.st_mode & 077) != 0) {
+        return {};
     }
-    return QDir(QDir::tempPath()).filePath("velvor-tmpmaterial.tmp").toStdString();
+    return QString::fromLocal8Bit(runtime);
 }
 
-void editMaterial(MaterialData& data, Dialogs* dialogs) {
+} // namespace
+
+TemporaryMaterial::TemporaryMaterial() {
+    if (const char* path = std::getenv("VELVOR_TMP_MATERIAL"); path != nullptr && *path != '\0') {
+        path_ = path;
+        return;
+    }
+    QString folder = privateRuntimeFolder();
+    if (folder.isEmpty()) {
+        folder = QDir::tempPath();
+    }
+    file_ = std::make_unique<QTemporaryFile>(QDir(folder).filePath("velvor-material-XXXXXX.tmp"));
+    if (!file_->open()) {
+        throw Exception("Could not create a temporary file in " + folder.toStdString() + " (" +
+                        file_->errorString().toStdString() + ")");
+    }
+    path_ = file_->fileName().toStdString();
+    file_->close(); // kept on disk until the run ends
+}
+
+TemporaryMaterial::~TemporaryMaterial() = default;
+
+void editMaterial(MaterialData& data, Dialogs* dialogs, MaterialFile* file) {
     QtDialogs unowned(nullptr);
     Dialogs& ask = dialogs != nullptr ? *dialogs : unowned;
     if (running != nullptr) {
@@ -30,7 +61,7 @@ void editMaterial(MaterialData& data, Dialogs* dialogs) {
         return;
     }
     std::unique_ptr<MainWindow> window;
-    guarded(ask, [&] { window = std::make_unique<MainWindow>(data, dialogs); });
+    guarded(ask, [&] { window = std::make_unique<MainWindow>(data, dialogs, file); });
     if (!window) {
         return;
     }

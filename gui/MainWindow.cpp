@@ -6,6 +6,7 @@
 #include "gui/ExceptionBox.h"
 #include "gui/NodesView.h"
 #include "gui/QtDialogs.h"
+#include "gui/document/MaterialFile.h"
 #include "gui/editors/OperatorEditor.h"
 #include "gui/undo/NodeCommands.h"
 #include "gui/undo/ReplaceContentCommand.h"
@@ -65,14 +66,14 @@ QFrame* sunkenPanel(QWidget* parent) {
 
 } // namespace
 
-MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs)
-    : data_(data), ownDialogs_(dialogs == nullptr ? std::make_unique<QtDialogs>(this) : nullptr),
+MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs, MaterialFile* file)
+    : data_(data), file_(file), ownDialogs_(dialogs == nullptr ? std::make_unique<QtDialogs>(this) : nullptr),
       dialogs_(dialogs != nullptr ? *dialogs : *ownDialogs_), client_(new QWidget(this)) {
     setWindowTitle("ostra.Tools: Velvor");
     setWindowIcon(applicationIcon());
     setWindowFlags(Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setMinimumSize(640, 480);
-    loadRecord();
+    const LoadOutcome loaded = loadRecord();
 
     auto* menus = new QMenuBar(this);
     buildMenus(*menus);
@@ -129,9 +130,14 @@ MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs)
     layOut();
     // A new run starts with no unsaved change.
     undoStack_.setClean();
+    if (file_ != nullptr) {
+        startFileSession(loaded);
+    }
 }
 
 MainWindow::~MainWindow() {
+    // Going away is not saving: the stack's end must not look like a save and drop the recovery copy.
+    disconnect(&undoStack_, nullptr, this, nullptr);
     HelperWindow::closeAll();
     material_.removeObserver(&materialWatch_);
     // The panel and the canvas watch the material; they go before it does.
@@ -139,12 +145,10 @@ MainWindow::~MainWindow() {
     delete canvas_;
 }
 
-void MainWindow::loadRecord() {
-    const std::string temporary = temporaryMaterialPath();
+LoadOutcome MainWindow::loadRecord() {
+    const std::string& temporary = temporary_.getPath();
     writeFile(temporary, data_.xml);
-    if (!data_.xml.empty()) {
-        loadXml(material_, temporary, dialogs_);
-    }
+    return data_.xml.empty() ? LoadOutcome::Complete : loadXml(material_, temporary, dialogs_);
 }
 
 void MainWindow::buildMenus(QMenuBar& menus) {
@@ -164,7 +168,11 @@ void MainWindow::buildMenus(QMenuBar& menus) {
     save->setShortcut(QKeySequence::Save);
     connect(save, &QAction::triggered, this, guardedSlot(&MainWindow::save));
     file->addSeparator();
-    connect(file->addAction("&Close "), &QAction::triggered, this, &MainWindow::close);
+    QAction* close = file->addAction("&Close ");
+    connect(close, &QAction::triggered, this, &MainWindow::close);
+    if (file_ != nullptr) {
+        buildFileCommands(*file, save);
+    }
 
     // The stack's own texts ("&Undo Move node"), with this window rendering after each step.
     QMenu* edit = menus.addMenu("&Edit");
@@ -289,6 +297,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         }
     }
     HelperWindow::closeAll();
+    if (file_ != nullptr) {
+        file_->removeRecovery(); // saved or discarded: nothing left to recover
+    }
     QDialog::closeEvent(event);
     accept();
 }
@@ -345,12 +356,21 @@ void MainWindow::exportPackedMaterial() {
 
 // The record for the caller: the material file's text, read back from the temporary file it was
 // saved to, and the packed bytes (empty when the material cannot be exported; the user was told).
+// With a file, the file is written first: a failed write keeps the unsaved mark.
 void MainWindow::save() {
-    const std::string temporary = temporaryMaterialPath();
+    if (file_ != nullptr && !file_->hasPath()) {
+        saveAs();
+        return;
+    }
+    const std::string& temporary = temporary_.getPath();
     saveXml(material_, temporary);
     const std::string xml = readFile(temporary);
     std::vector<std::uint8_t> packed;
-    writePacked(material_, packed, dialogs_);
+    if (file_ != nullptr) {
+        packed = writeToFile();
+    } else {
+        writePacked(material_, packed, dialogs_);
+    }
     data_.xml = xml;
     data_.packed.assign(packed.begin(), packed.end());
     undoStack_.setClean();

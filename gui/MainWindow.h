@@ -11,6 +11,7 @@
 #include "gui/Handlers.h"
 #include "gui/ProgressReporter.h"
 #include "gui/windows/ResultWindow.h"
+#include "io/MaterialXml.h"
 #include "model/Material.h"
 
 #include <QDialog>
@@ -18,9 +19,12 @@
 #include <memory>
 
 class Dialogs;
+class MaterialFile;
 class NodesView;
 class OperatorEditor;
 class QAction;
+class QMenu;
+class QTimer;
 #include <QFrame>
 class QLabel;
 class QListWidget;
@@ -35,7 +39,9 @@ public:
     // Loads the record's material through the temporary file (or starts with the five collectors when
     // the record is empty). Questions go to `dialogs`, or to Qt's dialogs over this window when it is
     // null. Raises Exception when the temporary file cannot be written.
-    MainWindow(MaterialData& data, Dialogs* dialogs);
+    // With a file (the stand-alone editor), Save also writes the file at once, and the window offers
+    // Open, Open Recent and Save As, keeps a recovery copy of unsaved changes and shows the file's name.
+    MainWindow(MaterialData& data, Dialogs* dialogs, MaterialFile* file = nullptr);
     ~MainWindow() override;
 
     // The commands of the menus.
@@ -43,7 +49,15 @@ public:
     void importMaterial();
     void exportMaterial();
     void exportPackedMaterial();
+    // Fills the record; with a file, writes it (asking for a name first when it has none).
     void save();
+    // With a file: the file commands of the stand-alone editor.
+    void saveAs();
+    void openMaterial();
+    // Opens the file in place of the current material (asked about unsaved changes before).
+    void openPath(const std::string& path);
+    // Writes the recovery copy now, if there are unsaved changes (the timer does it 10 s after one).
+    void writeRecovery();
     void openAll();
     // Starts rendering every collector off the user-interface thread (a running render starts over);
     // the result windows, thumbnails and preview follow when it has finished.
@@ -85,6 +99,10 @@ public:
     bool isAutoRender() const { return autoRenderOn_; }
     Dialogs& getDialogs() { return dialogs_; }
 
+signals:
+    // Another file's material took the place of the current one, with a history of its own.
+    void materialOpened();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -95,13 +113,24 @@ private:
     void buildMenus(QMenuBar& menus);
     void buildNodeList();
     void layOut();
-    void loadRecord();
+    LoadOutcome loadRecord();
     // Replaces the whole material by `content` as one undo step, closing the windows that showed the
     // old one.
     void replaceContent(std::unique_ptr<Material> content, const QString& text);
     // Views that copy images (result windows, the preview) open while no render writes them.
     template <typename Open> void withRenderPaused(Open&& open);
     void renderFinished();
+
+    // The stand-alone editor's file handling (MainWindowFiles.cpp).
+    void buildFileCommands(QMenu& file, QAction* before);
+    void startFileSession(LoadOutcome loaded);
+    void updateTitle();
+    void unsavedStateChanged();
+    // Asks to save unsaved changes first; false when the user cancels or the save fails.
+    bool changesMayGo();
+    std::vector<std::uint8_t> writeToFile();
+    void rememberRecent(const std::string& path);
+    void fillRecentMenu(QMenu& menu);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
     // Recounts the packed form after every change of the material.
@@ -117,6 +146,9 @@ private:
     };
 
     MaterialData& data_;
+    MaterialFile* file_;
+    TemporaryMaterial temporary_;
+    QTimer* recoveryTimer_ = nullptr;
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs& dialogs_;
     Material material_;

@@ -3,6 +3,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPushButton>
+#include <algorithm>
 
 namespace {
 
@@ -61,4 +63,20 @@ std::optional<int> QtDialogs::askNumber(const std::string& caption, const std::s
     bool ok = false;
     const int number = QInputDialog::getInt(parent_, qt(caption), qt(text), value, minimum, maximum, 1, &ok);
     return ok ? std::optional(number) : std::nullopt;
+}
+
+std::size_t QtDialogs::askChoice(const std::string& caption, const std::string& text,
+                                 const std::vector<std::string>& buttons) {
+    QMessageBox box(QMessageBox::Question, qt(caption), qt(text), QMessageBox::NoButton, parent_);
+    std::vector<QAbstractButton*> added;
+    for (const std::string& button : buttons) {
+        added.push_back(box.addButton(qt(button), QMessageBox::AcceptRole));
+    }
+    if (!added.empty()) {
+        box.setDefaultButton(static_cast<QPushButton*>(added.front()));
+        box.setEscapeButton(added.back());
+    }
+    box.exec();
+    const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
+    return chosen != added.end() ? static_cast<std::size_t>(chosen - added.begin()) : buttons.size() - 1;
 }

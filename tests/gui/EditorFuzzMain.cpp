@@ -10,6 +10,7 @@
 #include "base/File.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <chrono>
@@ -92,6 +93,8 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     const std::string temporary = "/tmp/velvor-editor-fuzz-" + std::to_string(getpid()) + ".tmp";
     setenv("VELVOR_TMP_MATERIAL", temporary.c_str(), 1);
+    // Recovery copies and locks of this process only, never the user's.
+    setenv("XDG_STATE_HOME", (temporary + ".state").c_str(), 1);
     self = argv[0];
     QApplication application(argc, argv);
     QStandardPaths::setTestModeEnabled(true);
@@ -141,5 +144,7 @@ int main(int argc, char** argv) {
     }
     std::remove(temporary.c_str());
     std::filesystem::remove_all(temporary + ".settings");
+    std::filesystem::remove_all(temporary + ".state");
+    std::filesystem::remove_all(QDir::temp().filePath(QString("velvor-fuzz-%1").arg(getpid())).toStdString());
     return status;
 }

@@ -8,6 +8,7 @@
 #include "core/PackedMaterial.h"
 #include "gui/MainWindow.h"
 #include "gui/NodesView.h"
+#include "gui/document/MaterialFile.h"
 #include "gui/editors/OperatorEditor.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
@@ -85,7 +86,9 @@ bool isComplete(const Material& material, const VisualNode& collector) {
 // One editor, played step by step.
 class Session {
 public:
-    explicit Session(std::uint32_t start) : data_{exampleText(start), {}}, window_(data_, &dialogs_) {
+    explicit Session(std::uint32_t start)
+        : data_{exampleText(start), {}}, file_(FuzzDialogs::folder() + "/session.ostra-material"),
+          window_(data_, &dialogs_, &file_) {
         window_.resize(1100, 800);
         window_.show();
         QCoreApplication::processEvents();
@@ -94,6 +97,9 @@ public:
         for (const QString& key : settings.allKeys()) {
             settingsBefore_.insert(key, settings.value(key));
         }
+        // Open starts another history: undoing goes back to the opened file, not further.
+        QObject::connect(&window_, &MainWindow::materialOpened,
+                         [this] { startXml_ = materialToXml(window_.getMaterial()); });
         answerer_.setInterval(0);
         QObject::connect(&answerer_, &QTimer::timeout, [this] { answerModal(); });
     }
@@ -198,6 +204,15 @@ private:
             const VisualNode& shown = edited.getNode(i);
             if (shown.isDirty() ||
                 !samePixels(shown.getOperator().getImage(), expected.getOperator().getImage())) {
+                if (std::getenv("VELVOR_FUZZ_TRACE") != nullptr) {
+                    writeFile("/tmp/velvor-fuzz-final.ostra-material", xml);
+                    for (std::size_t n = 0; n < edited.getNodeCount(); ++n) {
+                        qInfo("%s dirty %d/%d same %d", edited.getNode(n).getName().c_str(),
+                              edited.getNode(n).isDirty(), fresh.getNode(n).isDirty(),
+                              samePixels(edited.getNode(n).getOperator().getImage(),
+                                         fresh.getNode(n).getOperator().getImage()));
+                    }
+                }
                 return "collector " + expected.getName() + " differs from a fresh render of the saved file";
             }
         }
@@ -491,6 +506,7 @@ private:
 
     FuzzDialogs dialogs_;
     MaterialData data_;
+    MaterialFile file_;
     MainWindow window_;
     std::string startXml_;
     std::mt19937 random_;

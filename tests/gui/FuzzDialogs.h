@@ -5,7 +5,9 @@
 
 #include "gui/Dialogs.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <array>
 #include <random>
 #include <string>
@@ -34,22 +36,52 @@ public:
             return value;
         }
     }
-    // Existing materials (one damaged), a folder, a missing file.
+    std::size_t askChoice(const std::string&, const std::string&,
+                          const std::vector<std::string>& buttons) override {
+        return draw(buttons.size());
+    }
+    // Copies of existing materials (one damaged), a folder, a missing file: what is opened may be
+    // saved over, so never the originals.
     std::optional<std::string> askOpenFile(const FileQuestion&) override {
-        static const std::array<std::string, 6> paths{
+        const std::string own = folder();
+        static const std::array<std::string, 3> originals{
             VELVOR_SOURCE_DIR "/examples/tiles.ostra-material",
             VELVOR_SOURCE_DIR "/examples/labelled-panel.ostra-material",
-            VELVOR_SOURCE_DIR "/tests/gui/fuzz-damaged.ostra-material",
-            VELVOR_SOURCE_DIR "/examples",
-            "/nonexistent/material.ostra-material",
-            ""};
-        const unsigned pick = draw(paths.size() + 1);
-        return pick == paths.size() ? std::nullopt : std::optional(paths[pick]);
+            VELVOR_SOURCE_DIR "/tests/gui/fuzz-damaged.ostra-material"};
+        const unsigned pick = draw(originals.size() + 4);
+        if (pick < originals.size()) {
+            const QString copy =
+                QDir(QString::fromStdString(own)).filePath(QString("opened-%1.ostra-material").arg(pick));
+            QFile::remove(copy);
+            QFile::copy(QString::fromStdString(originals[pick]), copy);
+            QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner);
+            return copy.toStdString();
+        }
+        switch (pick - originals.size()) {
+        case 0:
+            return own;
+        case 1:
+            return std::string("/nonexistent/material.ostra-material");
+        case 2:
+            return std::string();
+        default:
+            return std::nullopt;
+        }
     }
+
+    // A folder of this process's own for what the editor saves.
+    static std::string folder() {
+        const std::string path =
+            QDir::temp()
+                .filePath(QString("velvor-fuzz-%1").arg(QCoreApplication::applicationPid()))
+                .toStdString();
+        QDir().mkpath(QString::fromStdString(path));
+        return path;
+    }
+
     // A writable folder of its own, a folder in place of the file, a folder that does not exist.
     std::optional<std::string> askSaveFile(const FileQuestion& question) override {
-        const std::string folder = QDir::temp().filePath("velvor-fuzz").toStdString();
-        QDir().mkpath(QString::fromStdString(folder));
+        const std::string folder = FuzzDialogs::folder();
         const std::array<std::string, 4> paths{folder + "/out." + question.extension, folder,
                                                "/nonexistent/out." + question.extension,
                                                folder + "/again." + question.extension};

@@ -2,6 +2,7 @@
 // object exists, and one application lives for the whole run.
 
 #include <QApplication>
+#include <QDir>
 #include <QSettings>
 #include <QStandardPaths>
 #include <cstdio>
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
     // The editor's temporary material file, one per test process (ctest runs them side by side).
     const std::string temporary = "/tmp/velvor-gui-test-" + std::to_string(getpid()) + ".tmp";
     setenv("VELVOR_TMP_MATERIAL", temporary.c_str(), 1);
+    // Recovery copies and locks of this process only, never the user's.
+    setenv("XDG_STATE_HOME", (temporary + ".state").c_str(), 1);
     QApplication application(argc, argv);
     // Settings written by tests go to a test location, never the user's.
     QStandardPaths::setTestModeEnabled(true);
@@ -28,5 +31,7 @@ int main(int argc, char** argv) {
     const int status = RUN_ALL_TESTS();
     std::remove(temporary.c_str());
     std::filesystem::remove_all(temporary + ".settings");
+    std::filesystem::remove_all(temporary + ".state");
+    std::filesystem::remove_all(QDir::temp().filePath(QString("velvor-fuzz-%1").arg(getpid())).toStdString());
     return status;
 }

@@ -40,14 +40,21 @@ public:
         fileQuestions.push_back(question);
         return take(files, {question.title, question.filter}, std::optional<std::string>());
     }
+    std::size_t askChoice(const std::string& caption, const std::string& text,
+                          const std::vector<std::string>& buttons) override {
+        const std::optional<std::size_t> answer =
+            take(choices, {caption, text}, std::optional<std::size_t>());
+        return answer.value_or(buttons.size() - 1);
+    }
     std::optional<std::string> askSaveFile(const FileQuestion& question) override {
         return askOpenFile(question);
     }
 
-    std::deque<bool> answers;                     // for Yes/No and OK/Cancel, in order
-    std::deque<std::optional<bool>> threeWay;     // for Yes/No/Cancel (nothing: Cancel)
-    std::deque<std::optional<int>> numbers;       // for number questions (nothing: Cancel)
-    std::deque<std::optional<std::string>> files; // for file dialogs, in order
+    std::deque<bool> answers;                       // for Yes/No and OK/Cancel, in order
+    std::deque<std::optional<bool>> threeWay;       // for Yes/No/Cancel (nothing: Cancel)
+    std::deque<std::optional<int>> numbers;         // for number questions (nothing: Cancel)
+    std::deque<std::optional<std::string>> files;   // for file dialogs, in order
+    std::deque<std::optional<std::size_t>> choices; // for questions with named buttons
     std::vector<Shown> questions;
     std::vector<FileQuestion> fileQuestions;
     std::vector<Shown> messages;
