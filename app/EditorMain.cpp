@@ -21,7 +21,9 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QTimer>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -92,6 +94,21 @@ QImage previewPicture(MainWindow& window) {
     return preview->grab().toImage();
 }
 
+// VELVOR_THREADS outside 1..4096 is not used (the renderer then takes every processor); say so.
+void warnAboutThreadCount() {
+    const char* text = std::getenv("VELVOR_THREADS");
+    if (text == nullptr || *text == '\0') {
+        return;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (*end != '\0' || errno == ERANGE || value < 1 || value > 4096) {
+        std::fprintf(stderr, "velvor: VELVOR_THREADS=%s is not a number from 1 to 4096; ignored\n", text);
+        unsetenv("VELVOR_THREADS");
+    }
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -120,6 +137,7 @@ int main(int argc, char** argv) {
             parser.showHelp(2);
         }
     }
+    warnAboutThreadCount();
     QApplication application(argc, argv);
     QApplication::setApplicationName("velvor");
     QApplication::setOrganizationName("velvor");

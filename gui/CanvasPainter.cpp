@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "gui/CanvasGeometry.h"
 #include "gui/DesktopFaces.h"
+#include "gui/ShownName.h"
 
 #include <QBitmap>
 #include <QLine>
@@ -113,8 +114,7 @@ void CanvasPainter::paintNode(QPainter& painter, const VisualNode& node, Point p
                      QString::fromStdString(node.getTypeName()));
     painter.setFont(nameFont_);
     painter.drawText(toQRect({0, -20, nodeBox.right, 0}, position),
-                     Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine,
-                     QString::fromStdString(node.getName()));
+                     Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, shownName(node.getName()));
     const Point size = node.getSize();
     painter.setFont(sizeFont_);
     painter.drawText(toQRect({0, nodeBox.bottom, nodeBox.right, nodeBox.bottom + 20}, position),

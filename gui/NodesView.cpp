@@ -4,6 +4,7 @@
 #include "gui/ExceptionBox.h"
 #include "gui/ImageConversion.h"
 #include "gui/RenameDialog.h"
+#include "gui/ShownName.h"
 #include "gui/undo/CableCommands.h"
 #include "gui/undo/NodeCommands.h"
 
@@ -318,8 +319,7 @@ void NodesView::openNodeMenu(Point p) {
     };
     // The name is shown, not offered: '&' is doubled so it is not taken for a mnemonic, and a long name
     // is cut short rather than stretching the menu across the screen.
-    const QString name =
-        menu.fontMetrics().elidedText(QString::fromStdString(node->getName()), Qt::ElideRight, 320);
+    const QString name = menu.fontMetrics().elidedText(shownName(node->getName()), Qt::ElideRight, 320);
     menu.addAction(QString(name).replace('&', QStringLiteral("&&")))->setEnabled(false);
     menu.addSeparator();
     menu.addAction(QStringLiteral("&Show result window"), this, command(&NodesView::probeSelectedNode));

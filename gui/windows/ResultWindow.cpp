@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "gui/Dialogs.h"
 #include "gui/ExceptionBox.h"
+#include "gui/ShownName.h"
 #include "gui/windows/ResultView.h"
 #include "io/PngWriter.h"
 #include "model/Material.h"
@@ -15,7 +16,7 @@ ResultWindow::ResultWindow(QWidget* parent, const Material& material, NodeId nod
     : HelperWindow(parent, false), material_(material), node_(node), registry_(registry), dialogs_(dialogs),
       view_(new ResultView(this, material, node)) {
     const VisualNode* shown = material.findNode(node);
-    setWindowTitle(QString::fromStdString("Result: " + (shown != nullptr ? shown->getName() : "")));
+    setWindowTitle("Result: " + (shown != nullptr ? shownName(shown->getName()) : QString()));
     setSizeGripEnabled(true);
 
     auto* menus = new QMenuBar(this);

@@ -387,6 +387,10 @@ private:
             return;
         }
         QWidget* control = controls[step.a % controls.size()];
+        if (std::getenv("VELVOR_FUZZ_TRACE") != nullptr) {
+            qInfo("  panel of %s: %s", material().findNode(panel->getNode())->getName().c_str(),
+                  control->metaObject()->className());
+        }
         if (auto* bar = qobject_cast<QScrollBar*>(control)) {
             moveScrollBar(*bar, step.b, step.c);
         } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
@@ -469,6 +473,9 @@ private:
             }
             menu->close();
             if (!enabled.empty() && choice % 8 != 0) {
+                if (std::getenv("VELVOR_FUZZ_TRACE") != nullptr) {
+                    qInfo("  menu: %s", qPrintable(enabled[choice % enabled.size()]->text()));
+                }
                 enabled[choice % enabled.size()]->trigger();
             }
             return;
