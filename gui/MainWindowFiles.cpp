@@ -69,10 +69,16 @@ void MainWindow::startFileSession(LoadOutcome loaded) {
                                                   "Save will ask for a new name.");
         file_->moveTo({});
     }
-    if (const std::optional<std::int64_t> holder = file_->lock()) {
+    const std::optional<std::int64_t> holder = file_->lock();
+    if (holder) {
         dialogs_.inform("ostra.Tools: Velvor", heldMessage(file_->getPath(), *holder));
     }
-    if (const std::optional<std::string> recovered = file_->readRecovery()) {
+    // A recovery copy is offered only to the editor that holds the file: the other may be writing it.
+    std::optional<std::string> recovered;
+    if (!holder) {
+        recovered = file_->readRecovery();
+    }
+    if (recovered) {
         const std::size_t choice =
             dialogs_.askChoice("ostra.Tools: Velvor",
                                "The editor ended without saving " + file_->displayName() +
