@@ -71,7 +71,11 @@ void BackgroundRender::deliverReports() {
 
 BackgroundRender::BackgroundRender(Material& material, QObject* parent)
     : QObject(parent), material_(material) {
-    material_.setEditGate([this] { interrupted_ = stop() || interrupted_; });
+    // An edit the material then refuses announces nothing, so the restart is asked for here too.
+    material_.setEditGate([this] {
+        interrupted_ = stop() || interrupted_;
+        restartAfterEdit();
+    });
     material_.addObserver(&watch_);
 }
 

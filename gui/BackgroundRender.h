@@ -29,8 +29,9 @@ public:
     // Cancels a running render and waits for its worker (at most the operator it is running).
     // Returns whether one was running.
     bool stop();
-    // From start() until the worker's end has reached this thread (or stop()).
-    bool isRunning() const { return worker_.joinable(); }
+    // From start() until the worker's end has reached this thread (or stop()), and while a render
+    // an edit stopped waits to start again.
+    bool isRunning() const { return worker_.joinable() || restartQueued_; }
 
 signals:
     void message(const QString& text);

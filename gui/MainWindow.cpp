@@ -271,6 +271,8 @@ void MainWindow::showEvent(QShowEvent* event) {
             layOut();
             canvas_->reorient();
             canvas_->setFocus(Qt::OtherFocusReason);
+            // An opened material shows its pictures without waiting for a first change.
+            guarded(dialogs_, [this] { renderIfAuto(); });
         });
     }
 }
@@ -340,6 +342,7 @@ void MainWindow::importMaterial() {
         return;
     }
     replaceContent(std::move(loaded), "Import");
+    renderIfAuto();
 }
 
 void MainWindow::exportMaterial() {

@@ -15,7 +15,8 @@ void ResultView::refresh() {
     // The node is looked up each time: it may have been deleted (and be waiting in the undo history)
     // since the window opened.
     const VisualNode* node = material_.findNode(node_);
-    shown_ = node != nullptr ? displayedImage(node->getOperator().getImage()) : QImage();
+    pixels_ = node != nullptr ? node->getOperator().getImage() : Velvor::Image(0, 0);
+    shown_ = displayedImage(pixels_);
     redraw();
 }
 

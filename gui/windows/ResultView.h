@@ -22,6 +22,8 @@ public:
     // Copies the node's image as it is now and repaints; the view shows that copy until the next
     // refresh (rendering may run meanwhile). Nothing when the node is gone.
     void refresh();
+    // The pixels shown, alpha included: what "Export bitmap..." writes, never an image being rendered.
+    const Velvor::Image& getShownPixels() const { return pixels_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -31,4 +33,5 @@ private:
     NodeId node_;
     bool tiled_ = true;
     QImage shown_;
+    Velvor::Image pixels_{0, 0};
 };

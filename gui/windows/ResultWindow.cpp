@@ -44,7 +44,8 @@ void ResultWindow::redraw() {
     view_->refresh();
 }
 
-// The image as shown, saved as PNG through the renderer's writer (the alpha channel kept).
+// The image as shown (the copy taken when a render last finished, never one being written), saved as
+// PNG through the renderer's writer (the alpha channel kept).
 void ResultWindow::exportBitmap() {
     const VisualNode* node = material_.findNode(node_);
     if (node == nullptr) {
@@ -56,7 +57,7 @@ void ResultWindow::exportBitmap() {
         return;
     }
     try {
-        writePng(*path, node->getOperator().getImage(), false);
+        writePng(*path, view_->getShownPixels(), false);
     } catch (const Exception& e) {
         showException(dialogs_, e.getMessage());
     }

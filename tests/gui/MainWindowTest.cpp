@@ -1,6 +1,7 @@
 #include "gui/MainWindow.h"
 
 #include "CanvasDriver.h"
+#include "PngDecoding.h"
 #include "ScriptedDialogs.h"
 #include "base/File.h"
 #include "core/PackedMaterial.h"
@@ -389,4 +390,34 @@ TEST_F(MainWindowTest, KeysReachTheCanvasAndHelperWindowsBelongToTheEditor) {
     for (HelperWindow* helper : HelperWindow::openWindows()) {
         EXPECT_EQ(helper->parentWidget(), &window); // not blocked by the modal editing run
     }
+}
+
+// What a render is writing is never exported, and an edit the material refuses during a render does
+// not leave the render stopped.
+TEST_F(MainWindowTest, ExportsShowFinishedPicturesAndARefusedEditLetsTheRenderFinish) {
+    chooseListRow(0);
+    window.createSelectedNodeType();
+    VisualNode& board = *named("Unnamed");
+    ASSERT_TRUE(window.waitForRender());
+    window.openResultWindow(board.getId());
+    auto* shown = dynamic_cast<ResultWindow*>(HelperWindow::openWindows().back());
+    ASSERT_NE(shown, nullptr);
+    const Velvor::Image finished = board.getOperator().getImage();
+    board.getOperator().getImage().fill(0xFF00FF00u); // as a render half-way through would leave it
+    const std::string png =
+        (std::filesystem::temp_directory_path() / "velvor-export-during-render.png").string();
+    dialogs.files.push_back(png);
+    shown->exportAction().trigger();
+    EXPECT_EQ(decode(png).at(0, 0)[1], (finished.row(255)[0] >> 8) & 0xFFu); // green of the top-left pixel
+    std::filesystem::remove(png);
+
+    // Large enough that the refused edit finds the render running.
+    Material& material = window.getMaterial();
+    material.resizeNode(board.getId(), {4096, 4096});
+    const VisualNode& large = material.addNode("Large", *findNodeType(0), {4096, 4096});
+    material.connect(board, -1, const_cast<VisualNode&>(large), 0);
+    window.renderAll();
+    EXPECT_THROW(material.setParameter(board.getId(), 0, std::string("text")), Exception);
+    ASSERT_TRUE(window.waitForRender());
+    EXPECT_FALSE(large.isDirty());
 }
