@@ -11,15 +11,6 @@ namespace {
 // Shorter spans are not worth handing to another thread.
 constexpr int pixelsPerBand = 16384;
 
-// Hue and Saturation write no alpha: it is 0, as in a new image, whatever the node showed before, so a
-// picture never depends on the node's history (an edited material would differ from the same one
-// loaded afresh). The band is in the cache for the kernel that follows.
-void clearAlpha(Pixel* pixels, int count) {
-    for (int i = 0; i < count; ++i) {
-        pixels[i] &= 0x00FFFFFFu;
-    }
-}
-
 } // namespace
 
 Mixer::Mixer(int width, int height) : Operator(OperatorType::Mixer, 2, width, height, mixerFields) {}
@@ -58,11 +49,9 @@ void Mixer::generate(const Image* const* inputs) {
             multiplyFast(a + begin, b + begin, out + begin, n, weightAmountA, weightAmountB);
             break;
         case Hue:
-            clearAlpha(out + begin, n);
             rotateHueFast(a + begin, b + begin, out + begin, n, weightA, turnPerUnit);
             break;
         case Saturation:
-            clearAlpha(out + begin, n);
             saturateFast(a + begin, b + begin, out + begin, n, weightA, gainPerUnit);
             break;
         }

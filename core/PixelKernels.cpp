@@ -97,6 +97,7 @@ void rotateHuePlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::
         Hsv hsv = rgbToHsv(scaleRgb(a[p], weightA));
         // hsvToRgb brings the hue back into one turn.
         hsv.hue += magnitude(b[p]) * turnPerUnit;
+        out[p] = 0;
         hsvToRgb(hsv.hue, hsv.saturation, hsv.value, out[p]);
     }
 }
@@ -106,6 +107,7 @@ void saturatePlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::u
     for (int p = 0; p < count; ++p) {
         Hsv hsv = rgbToHsv(scaleRgb(a[p], weightA));
         hsv.saturation = std::min(hsv.saturation + magnitude(b[p]) * gainPerUnit, 255.0f);
+        out[p] = 0;
         hsvToRgb(hsv.hue, hsv.saturation, hsv.value, out[p]);
     }
 }

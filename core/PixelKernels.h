@@ -13,7 +13,8 @@
 namespace Velvor {
 
 // Mixer Hue: A's colour scaled by weightA, its hue turned by |B's colour| * turnPerUnit. Writes red,
-// green and blue of `out`; its alpha stays.
+// green and blue of `out` with alpha 0, whatever `out` held, so a picture never depends on the node's
+// history (an edited material would differ from the same one loaded afresh).
 void rotateHuePlain(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
                     float turnPerUnit);
 void rotateHueFast(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,

@@ -97,14 +97,12 @@ template <int Shift> HWY_INLINE WordVector placedByte(FloatVector value) {
     }
 }
 
-// hsvToRgb after the hue wrap, for a saturation of at most 255 and a value in [0, 255]; keeps the
-// alpha byte of `target`. p, q and t are never negative then: s <= 1 and the fraction lies in
-// [0, 1), so no product of two of them exceeds 1. The plain code's grey case needs no
-// selection: with a saturation of 0, p, q and t all come out as the value exactly.
-HWY_INLINE WordVector hsvToRgb(FloatVector hue, FloatVector saturation, FloatVector value,
-                               WordVector target) {
+// hsvToRgb after the hue wrap, for a saturation of at most 255 and a value in [0, 255], with alpha 0.
+// p, q and t are never negative then: s <= 1 and the fraction lies in [0, 1), so no product of two
+// of them exceeds 1. The plain code's grey case needs no selection: with a saturation of 0, p, q and
+// t all come out as the value exactly.
+HWY_INLINE WordVector hsvToRgb(FloatVector hue, FloatVector saturation, FloatVector value) {
     const FloatTag df;
-    const WordTag dw;
     const FloatVector one = hn::Set(df, 1.0f);
     const FloatVector position = hn::Div(hue, hn::Set(df, 42.5f));
     // position >= 0: its floor is the plain code's truncation, kept as a float.
@@ -124,8 +122,7 @@ HWY_INLINE WordVector hsvToRgb(FloatVector hue, FloatVector saturation, FloatVec
         hn::IfThenElse(s0, t, hn::IfThenElse(hn::Or(s1, s2), value, hn::IfThenElse(s3, q, p)));
     const FloatVector blue =
         hn::IfThenElse(hn::Or(s0, s1), p, hn::IfThenElse(s2, t, hn::IfThenElse(hn::Or(s3, s4), value, q)));
-    const WordVector rgb = hn::Or(hn::Or(placedByte<16>(red), placedByte<8>(green)), placedByte<0>(blue));
-    return hn::Or(hn::And(target, hn::Set(dw, 0xFF000000u)), rgb);
+    return hn::Or(hn::Or(placedByte<16>(red), placedByte<8>(green)), placedByte<0>(blue));
 }
 
 // A's channels scaled as the plain scaleRgb does: min((c * weight) >> 8, 255) in 32-bit arithmetic.
@@ -209,9 +206,9 @@ HWY_INLINE void hsvBlocks(const Pixel* a, const Pixel* b, Pixel* out, int count,
                 plain(a + p + i, b + p + i, target, lanes);
                 continue;
             }
-            hn::StoreU(hsvToRgb(hn::Load(df, hues + i), hn::Load(df, saturations + i),
-                                hn::Load(df, values + i), hn::LoadU(dw, target)),
-                       dw, target);
+            hn::StoreU(
+                hsvToRgb(hn::Load(df, hues + i), hn::Load(df, saturations + i), hn::Load(df, values + i)), dw,
+                target);
         }
         p += n;
     }

@@ -35,7 +35,7 @@ TEST(PixelKernelsTest, HueAndSaturationMatchThePlainLoops) {
         for (const int count : spanSizes) {
             const Pixels a = randomPixels(random, count);
             const Pixels b = randomPixels(random, count);
-            const Pixels before = randomPixels(random, count); // its alpha must survive
+            const Pixels before = randomPixels(random, count); // must not show through
             for (const std::uint32_t weight : weights) {
                 for (const float factor : factors) {
                     Pixels plain = before;
