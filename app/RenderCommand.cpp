@@ -19,6 +19,7 @@
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
 #include "io/PngWriter.h"
+#include "model/Completeness.h"
 #include "model/Material.h"
 
 #include <CLI/CLI.hpp>
@@ -105,28 +106,6 @@ std::optional<FileIdentity> identityOf(const std::string& path) {
         return std::nullopt;
     }
     return FileIdentity{status.st_dev, status.st_ino};
-}
-
-// Nodes upstream of the collector (itself included) that rendering left ungenerated: an open input,
-// an input of another size, or a cycle that consumed an input's cable.
-std::vector<const VisualNode*> ungeneratedUpstream(const Material& material, const VisualNode& collector) {
-    std::vector<const VisualNode*> ungenerated;
-    std::unordered_set<const VisualNode*> seen{&collector};
-    std::vector<const VisualNode*> pending{&collector};
-    while (!pending.empty()) {
-        const VisualNode* node = pending.back();
-        pending.pop_back();
-        if (node->isDirty()) {
-            ungenerated.push_back(node);
-        }
-        for (std::size_t i = 0; i < material.getCableCount(); ++i) {
-            const Cable& cable = material.getCable(i);
-            if (&cable.getTo() == node && seen.insert(&cable.getFrom()).second) {
-                pending.push_back(&cable.getFrom());
-            }
-        }
-    }
-    return ungenerated;
 }
 
 bool isCollector(const VisualNode& node) {
@@ -454,7 +433,7 @@ private:
         }
         for (const VisualNode* node : ungeneratedUpstream(material, collector)) {
             warn("collector " + collector.getName() + " is incomplete: node " + node->getName() +
-                 " could not be generated (an input open, of another size or taken by a cycle)");
+                 " could not be generated (" + whyNotGenerated(material, *node) + ")");
         }
     }
 

@@ -16,6 +16,7 @@
 #include "io/MaterialXml.h"
 #include "io/PackedBudget.h"
 #include "io/PackedExport.h"
+#include "model/Completeness.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -396,7 +397,13 @@ template <typename Open> void MainWindow::withRenderPaused(Open&& open) {
 }
 
 void MainWindow::openResultWindow(NodeId node) {
-    withRenderPaused([&] { new ResultWindow(this, material_, node, resultWindows_, dialogs_); });
+    const bool wasRendering = render_.stop();
+    auto* window = new ResultWindow(this, material_, node, resultWindows_, dialogs_);
+    if (wasRendering) {
+        render_.start();
+    } else if (picturesCurrent_) {
+        window->redraw(); // the last render's verdict on this picture holds
+    }
 }
 
 void MainWindow::renderAll() {
@@ -404,8 +411,32 @@ void MainWindow::renderAll() {
 }
 
 void MainWindow::renderFinished() {
+    picturesCurrent_ = true;
     resultWindows_.redrawAll();
     canvas_->refreshThumbnails();
+    reportIncomplete();
+}
+
+// As the command line warns: how many collectors a render could not complete, and why the first.
+void MainWindow::reportIncomplete() {
+    int incomplete = 0;
+    std::string first;
+    for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
+        const VisualNode& node = material_.getNode(i);
+        if (node.getTypeId() != 0) {
+            continue;
+        }
+        if (const std::optional<std::string> why = whyNotCurrent(material_, node)) {
+            if (incomplete++ == 0) {
+                first = node.getName() + ": " + *why;
+            }
+        }
+    }
+    if (incomplete > 0) {
+        progress_->message(std::to_string(incomplete) +
+                           (incomplete == 1 ? " collector is" : " collectors are") + " incomplete (" + first +
+                           (incomplete > 1 ? ", ..." : "") + ")");
+    }
 }
 
 bool MainWindow::waitForRender(int timeoutMs) {

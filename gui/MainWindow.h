@@ -120,6 +120,7 @@ private:
     // Views that copy images (result windows, the preview) open while no render writes them.
     template <typename Open> void withRenderPaused(Open&& open);
     void renderFinished();
+    void reportIncomplete();
 
     // The stand-alone editor's file handling (MainWindowFiles.cpp).
     void buildFileCommands(QMenu& file, QAction* before);
@@ -139,7 +140,10 @@ private:
     class MaterialWatch : public MaterialObserver {
     public:
         explicit MaterialWatch(MainWindow& window) : window_(window) {}
-        void materialChanged(const MaterialChange&) override { window_.updatePackedSize(); }
+        void materialChanged(const MaterialChange&) override {
+            window_.picturesCurrent_ = false;
+            window_.updatePackedSize();
+        }
 
     private:
         MainWindow& window_;
@@ -157,6 +161,7 @@ private:
     ResultWindowRegistry resultWindows_;
     bool autoRenderOn_ = true;
     bool reoriented_ = false;
+    bool picturesCurrent_ = false; // a render finished after the last change
 
     QWidget* client_;
     QLabel* banner_;

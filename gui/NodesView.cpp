@@ -7,6 +7,7 @@
 #include "gui/ShownName.h"
 #include "gui/undo/CableCommands.h"
 #include "gui/undo/NodeCommands.h"
+#include "model/Completeness.h"
 
 #include <QKeyEvent>
 #include <QMenu>
@@ -173,8 +174,12 @@ void NodesView::setPackedBytesShown(bool shown) {
 
 void NodesView::refreshThumbnails() {
     thumbnails_.clear();
+    notCurrent_.clear();
     for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
         const VisualNode& node = material_.getNode(i);
+        if (whyNotCurrent(material_, node)) {
+            notCurrent_.insert(node.getId());
+        }
         const QRect area = CanvasPainter::thumbnailArea({0, 0}, node.getInputCount());
         const QImage thumbnail =
             node.isDirty() ? QImage() : thumbnailOf(node.getOperator().getImage(), area.size());
@@ -194,6 +199,11 @@ void NodesView::paintAnnotations(QPainter& painter, const VisualNode& node, Poin
     if (thumbnailsShown_) {
         if (const auto found = thumbnails_.find(node.getId()); found != thumbnails_.end()) {
             painter_.paintThumbnail(painter, found->second, position, node.getInputCount());
+        }
+        if (notCurrent_.contains(node.getId())) {
+            // Hatched: the last render could not make this picture (its result window says why).
+            const QRect area = CanvasPainter::thumbnailArea(position, node.getInputCount());
+            painter.fillRect(area, QBrush(QColor(200, 30, 30, 170), Qt::BDiagPattern));
         }
     }
     if (packedBytesShown_) {

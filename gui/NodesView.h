@@ -23,6 +23,7 @@
 #include <QUndoStack>
 #include <optional>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class NodesView : public Window {
@@ -60,8 +61,9 @@ public:
     void setThumbnailsShown(bool shown);
     bool areThumbnailsShown() const { return thumbnailsShown_; }
     void setPackedBytesShown(bool shown);
-    // Takes new thumbnails of every node that is up to date (none of the others) from its image;
-    // called when a render has finished, never while one runs.
+    // Takes new thumbnails of every node that is up to date (none of the others) from its image, and
+    // hatches those whose picture the render could not make current; called when a render has
+    // finished, never while one runs.
     void refreshThumbnails();
     // The packed record sizes to show, by node (nodes without an entry show none).
     void setPackedBytes(std::unordered_map<NodeId, std::size_t> bytes);
@@ -144,6 +146,7 @@ private:
     bool thumbnailsShown_ = true;
     bool packedBytesShown_ = true;
     std::unordered_map<NodeId, QImage> thumbnails_;
+    std::unordered_set<NodeId> notCurrent_; // after the last render: pictures that are not current
     std::unordered_map<NodeId, std::size_t> packedBytes_;
     Events selectionEvents_;
     Events probeEvents_;

@@ -6,8 +6,10 @@
 #include "gui/ShownName.h"
 #include "gui/windows/ResultView.h"
 #include "io/PngWriter.h"
+#include "model/Completeness.h"
 #include "model/Material.h"
 
+#include <QLabel>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
@@ -30,7 +32,14 @@ ResultWindow::ResultWindow(QWidget* parent, const Material& material, NodeId nod
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setMenuBar(menus);
-    layout->addWidget(view_);
+    layout->addWidget(view_, 1);
+    notCurrent_ = new QLabel(this);
+    notCurrent_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    notCurrent_->setStyleSheet("color: #c81e1e; padding: 2px 6px;");
+    notCurrent_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(notCurrent_);
+    notCurrent_->hide(); // said after a render has finished
+
     resize(600, 400);
     registry_.addObserver(&redrawer_);
     show();
@@ -42,6 +51,18 @@ ResultWindow::~ResultWindow() {
 
 void ResultWindow::redraw() {
     view_->refresh();
+    updateNotCurrent();
+}
+
+void ResultWindow::updateNotCurrent() {
+    const VisualNode* node = material_.findNode(node_);
+    const std::optional<std::string> why = node != nullptr ? whyNotCurrent(material_, *node) : std::nullopt;
+    notCurrent_->setText(why ? QString::fromStdString("Not current: " + *why) : QString());
+    notCurrent_->setVisible(why.has_value());
+}
+
+QString ResultWindow::getNotCurrentText() const {
+    return notCurrent_->isVisible() ? notCurrent_->text() : QString();
 }
 
 // The image as shown (the copy taken when a render last finished, never one being written), saved as

@@ -11,6 +11,7 @@
 class Dialogs;
 class Material;
 class QAction;
+class QLabel;
 class ResultView;
 
 // The editor's open result windows. Each window adds itself as an observer while it is open;
@@ -29,8 +30,10 @@ public:
                  Dialogs& dialogs);
     ~ResultWindow() override;
 
-    // Shows the node's image as it is now (called when a render has finished).
+    // Shows the node's image as it is now (called when a render has finished), and a line saying why
+    // when the render could not make it current.
     void redraw();
+    QString getNotCurrentText() const;
     NodeId getNode() const { return node_; }
     ResultView& getView() { return *view_; }
     QAction& tiledAction() { return *tiled_; }
@@ -47,6 +50,7 @@ private:
     };
 
     void exportBitmap();
+    void updateNotCurrent();
 
     const Material& material_;
     NodeId node_;
@@ -56,4 +60,5 @@ private:
     ResultView* view_;
     QAction* tiled_;
     QAction* export_;
+    QLabel* notCurrent_; // why the picture is not current, shown only then
 };

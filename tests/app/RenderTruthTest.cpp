@@ -56,7 +56,7 @@ protected:
 TEST_F(RenderTruthTest, IncompleteCollectorsAreWrittenButWarnedAboutAndStrictFails) {
     const std::string input = write("half.ostra-material", halfBroken);
     const std::string warning = "velvor-render: warning: collector Broken is incomplete: node Open mix could "
-                                "not be generated (an input open, of another size or taken by a cycle)\n";
+                                "not be generated (input Source B is open)\n";
     EXPECT_EQ(run({input, "-o", dir.string()}), 0);
     EXPECT_EQ(err.str(), warning);
     EXPECT_EQ(pngCount(), 2u);

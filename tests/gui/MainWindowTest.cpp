@@ -421,3 +421,25 @@ TEST_F(MainWindowTest, ExportsShowFinishedPicturesAndARefusedEditLetsTheRenderFi
     ASSERT_TRUE(window.waitForRender());
     EXPECT_FALSE(large.isDirty());
 }
+
+// A picture the render could not make is marked as not current, with the reason, as the command line
+// warns.
+TEST_F(MainWindowTest, PicturesThatCannotBeMadeSayWhy) {
+    Material& material = window.getMaterial();
+    VisualNode& mixer = material.addNode("Open mix", *findNodeType(2), {256, 256});
+    VisualNode& diffuse = *named("Diffuse map");
+    material.connect(mixer, -1, diffuse, 0);
+    window.openResultWindow(mixer.getId());
+    window.openResultWindow(diffuse.getId());
+    window.renderAll();
+    ASSERT_TRUE(window.waitForRender());
+    EXPECT_EQ(window.getStatus().text(), "1 collector is incomplete (Diffuse map: node Open mix could not be "
+                                         "generated (input Source A is open))");
+    std::vector<QString> reasons;
+    for (HelperWindow* open : HelperWindow::openWindows()) {
+        reasons.push_back(dynamic_cast<ResultWindow&>(*open).getNotCurrentText());
+    }
+    EXPECT_EQ(reasons, (std::vector<QString>{"Not current: input Source A is open",
+                                             "Not current: node Open mix could not be generated (input "
+                                             "Source A is open)"}));
+}
