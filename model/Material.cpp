@@ -226,6 +226,7 @@ RemovedNode Material::removeNode(const VisualNode* node) {
     const auto place = nodes_.begin() + static_cast<std::ptrdiff_t>(*index);
     removed.node = std::move(*place);
     nodes_.erase(place);
+    removed.node->releaseImage(); // an undo record keeps what rebuilds the node, not its picture
     announce(MaterialChange::Kind::NodeRemoved, removed.node->getId(), *index);
     return removed;
 }
@@ -247,6 +248,7 @@ VisualNode& Material::restoreNode(RemovedNode&& removed) {
     if (!possible) {
         throw Exception("Could not restore node, its place or its cables are not in the material!");
     }
+    removed.node->reclaimImage();
     const auto place = nodes_.begin() + static_cast<std::ptrdiff_t>(removed.index);
     VisualNode& restored = **nodes_.insert(place, std::move(removed.node));
     announce(MaterialChange::Kind::NodeAdded, restored.getId(), removed.index);
@@ -338,6 +340,23 @@ void Material::swapContent(Material& other) {
     exchangeContent(other);
     announce(MaterialChange::Kind::Replaced);
     other.announce(MaterialChange::Kind::Replaced);
+}
+
+void Material::releaseImages() {
+    for (const auto& node : nodes_) {
+        node->releaseImage();
+    }
+}
+
+void Material::reclaimImages() {
+    try {
+        for (const auto& node : nodes_) {
+            node->reclaimImage();
+        }
+    } catch (...) {
+        releaseImages();
+        throw;
+    }
 }
 
 void Material::createDefaultCollectors() {

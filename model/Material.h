@@ -139,6 +139,10 @@ public:
     // Exchanges the whole content (nodes with their ids, cables) with `other`; both are announced as
     // replaced. Undoing a Clear or an import swaps back.
     void swapContent(Material& other);
+    // For content kept aside (an undo record): every node gives up its image, or takes it back (all or
+    // none: Exception when the images cannot be had). Nothing is announced.
+    void releaseImages();
+    void reclaimImages();
     // Appends "Diffuse map", "Reflection map", "Reflection mask", "Normal map" and "Specular map"
     // (slots 0, 1, 2, 4, 3), each 256 x 256.
     void createDefaultCollectors();

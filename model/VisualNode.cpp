@@ -81,7 +81,27 @@ std::string VisualNode::getTypeName() const {
     throw Exception("Could not find a typename for visualnode.");
 }
 
+void VisualNode::releaseImage() {
+    if (!releasedSize_) {
+        const Point size = getSize();
+        operator_->resize(0, 0);
+        releasedSize_ = size;
+        dirty_ = true;
+    }
+}
+
+void VisualNode::reclaimImage() {
+    if (releasedSize_) {
+        operator_->resize(releasedSize_->x, releasedSize_->y);
+        releasedSize_.reset();
+        dirty_ = true;
+    }
+}
+
 Point VisualNode::getSize() const {
+    if (releasedSize_) {
+        return *releasedSize_;
+    }
     const Velvor::Image& image = operator_->getImage();
     return Point{image.getWidth(), image.getHeight()};
 }

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -66,6 +67,13 @@ public:
     // The latest generation handed out so far.
     static std::uint64_t latestGeneration();
 
+    // While the node is out of the material (an undo record keeps it), its image's memory is given up
+    // and only its size kept; reclaiming allocates a zero-filled image of that size again and marks
+    // the node dirty, so it is rendered anew. Reclaiming raises Exception, changing nothing, when the
+    // image cannot be had.
+    void releaseImage();
+    void reclaimImage();
+
     // The file attributes: "id" (the caller's identity for this node in one save), "typeId", "name",
     // "size", "position", then the type's parameters in catalogue order.
     void writeXml(AttributeList& out, int id) const;
@@ -94,6 +102,7 @@ private:
     std::string name_;
     bool dirty_ = true;
     std::uint64_t generation_ = 0;
+    std::optional<Point> releasedSize_;
     std::vector<const Velvor::Image*> inputs_;
     Point position_;
     const NodeTypeInfo* type_;

@@ -6,10 +6,13 @@ ReplaceContentCommand::ReplaceContentCommand(Material& material, std::unique_ptr
     setText(text);
 }
 
+// The content out of the material keeps what rebuilds it, not its pictures.
 void ReplaceContentCommand::apply() {
+    other_->reclaimImages();
     material().swapContent(*other_);
+    other_->releaseImages();
 }
 
 void ReplaceContentCommand::revert() {
-    material().swapContent(*other_);
+    apply();
 }

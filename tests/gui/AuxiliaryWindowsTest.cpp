@@ -94,7 +94,8 @@ TEST_F(ResultWindowTest, ExportSavesTheImageAndADeletedNodeShowsOnlyTheFill) {
     RemovedNode removed = material.removeNode(material.findNode(id));
     const QImage empty = shown(*window);
     EXPECT_EQ(empty.pixel(0, 0), window->getView().palette().color(QPalette::Base).rgb());
-    material.restoreNode(std::move(removed));
+    // Back in the material, it is drawn again (here by hand, as a render would).
+    material.restoreNode(std::move(removed)).getOperator().getImage().row(255)[0] = 0x00FF0000u;
     EXPECT_TRUE(red(shown(*window), 0, 0));
 
     QPointer<ResultWindow> watch = window;

@@ -100,6 +100,7 @@ TEST(MaterialChangeTest, EveryEditIsHeardOnceAfterItHappened) {
     EXPECT_EQ(listener.take(), Heard{change(Kind::Cleared, NodeId{}, 0, "0 nodes 0 cables")});
 }
 
+// Out of the material a node keeps what rebuilds it (parameters, size), not its picture.
 TEST(MaterialChangeTest, ARestoredNodeKeepsItsOperatorStateAndARestoreThatNoLongerFitsChangesNothing) {
     Material material{Material::Empty{}};
     VisualNode& a = material.addNode("a", *findNodeType(1), {4, 4});
@@ -111,9 +112,13 @@ TEST(MaterialChangeTest, ARestoredNodeKeepsItsOperatorStateAndARestoreThatNoLong
     plasma.update();
     const Velvor::Pixel firstPixel = plasma.getOperator().getImage().row(0)[0];
 
-    VisualNode& restored = material.restoreNode(material.removeNode(&plasma));
+    RemovedNode out = material.removeNode(&plasma);
+    EXPECT_EQ(out.node->getOperator().getImage().getPixelCount(), 0);
+    EXPECT_EQ(out.node->getSize(), (Point{4, 4}));
+    VisualNode& restored = material.restoreNode(std::move(out));
     EXPECT_EQ(&restored, &plasma);
-    EXPECT_FALSE(restored.isDirty());
+    EXPECT_TRUE(restored.isDirty());
+    restored.update();
     EXPECT_EQ(restored.getOperator().getImage().row(0)[0], firstPixel);
 
     RemovedNode removed = material.removeNode(&plasma);
@@ -126,4 +131,17 @@ TEST(MaterialChangeTest, ARestoredNodeKeepsItsOperatorStateAndARestoreThatNoLong
     material.removeNode(&a);
     EXPECT_THROW(material.restoreCable(cable), Exception); // its source is gone
     EXPECT_EQ(material.getCableCount(), 0u);
+}
+
+// Content kept aside for an undo (a Clear, an import) holds no pictures either, and gets them back.
+TEST(MaterialChangeTest, ContentKeptAsideGivesUpItsImages) {
+    Material material;
+    material.releaseImages();
+    for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+        EXPECT_EQ(material.getNode(i).getOperator().getImage().getPixelCount(), 0);
+        EXPECT_EQ(material.getNode(i).getSize(), Material::defaultCollectorSize);
+    }
+    material.reclaimImages();
+    EXPECT_EQ(material.getNode(0).getOperator().getImage().getPixelCount(), 256 * 256);
+    EXPECT_TRUE(material.getNode(0).isDirty());
 }
