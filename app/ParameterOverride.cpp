@@ -11,8 +11,14 @@
 
 namespace {
 
+// Built by appending: g++ 12 warns falsely (-Wrestrict) about "'" + std::string(...).
 std::string quoted(std::string_view text) {
-    return "'" + std::string(text) + "'";
+    std::string result;
+    result.reserve(text.size() + 2);
+    result += '\'';
+    result += text;
+    result += '\'';
+    return result;
 }
 
 std::optional<std::int64_t> parseInteger(std::string_view text) {

@@ -1,4 +1,5 @@
 #include "RenderCommandFixture.h"
+#include "Sanitizers.h"
 #include "app/TerminalText.h"
 
 #include <fstream>
@@ -133,16 +134,8 @@ TEST_F(RenderTruthTest, NamesAreEscapedAndProgressNeverSharesALineWithAPath) {
     EXPECT_NE(both.str().find("node Open\\x1B[2Jmix could not"), std::string::npos) << both.str();
 }
 
-#if defined(__SANITIZE_THREAD__)
-#define VELVOR_THREAD_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define VELVOR_THREAD_SANITIZER 1
-#endif
-#endif
-
 TEST_F(RenderTruthTest, RunningOutOfMemoryIsAnErrorNotACrash) {
-#if defined(__SANITIZE_ADDRESS__) || defined(VELVOR_THREAD_SANITIZER)
+#if defined(VELVOR_ANY_SANITIZER)
     GTEST_SKIP() << "the sanitizer reserves more address space than any limit leaves";
 #else
     const std::string input =

@@ -1,3 +1,4 @@
+#include "Sanitizers.h"
 #include "TestImages.h"
 #include "core/OperatorFactory.h"
 #include "core/Parallel.h"
@@ -10,14 +11,9 @@
 
 // Sanitizers bring their own operator new, which a program may not replace when it links them
 // statically; there the counting is left out and the test skipped.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#if defined(VELVOR_ANY_SANITIZER)
 #define VELVOR_COUNTS_ALLOCATIONS 0
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define VELVOR_COUNTS_ALLOCATIONS 0
-#endif
-#endif
-#ifndef VELVOR_COUNTS_ALLOCATIONS
+#else
 #define VELVOR_COUNTS_ALLOCATIONS 1
 #endif
 
