@@ -7,20 +7,16 @@
 // Exit status: 0 nothing found, 1 a sequence failed (its seed and shrunk steps are printed).
 
 #include "EditorFuzzer.h"
+#include "TestProcess.h"
 #include "base/File.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QSettings>
-#include <QStandardPaths>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <iostream>
 #include <random>
 #include <string>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -90,19 +86,10 @@ int fuzzFor(double seconds) {
 } // namespace
 
 int main(int argc, char** argv) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    const std::string temporary = "/tmp/velvor-editor-fuzz-" + std::to_string(getpid()) + ".tmp";
-    setenv("VELVOR_TMP_MATERIAL", temporary.c_str(), 1);
-    // Recovery copies and locks of this process only, never the user's.
-    setenv("XDG_STATE_HOME", (temporary + ".state").c_str(), 1);
+    const TestProcess process;
     self = argv[0];
     QApplication application(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
-    // Settings of their own per process: ctest runs test processes side by side.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
-                       QString::fromStdString(temporary + ".settings"));
-    QApplication::setOrganizationName("velvor-tests");
-    QApplication::setApplicationName("editor_fuzz");
+    process.useOwnSettings("editor_fuzz");
 
     double seconds = 60;
     std::optional<std::uint64_t> seed;
@@ -142,9 +129,5 @@ int main(int argc, char** argv) {
     } else {
         status = fuzzFor(seconds);
     }
-    std::remove(temporary.c_str());
-    std::filesystem::remove_all(temporary + ".settings");
-    std::filesystem::remove_all(temporary + ".state");
-    std::filesystem::remove_all(QDir::temp().filePath(QString("velvor-fuzz-%1").arg(getpid())).toStdString());
     return status;
 }

@@ -50,14 +50,6 @@ std::string exampleText(std::uint32_t start) {
                          : readFile(std::string(VELVOR_SOURCE_DIR "/examples/") + name + ".ostra-material");
 }
 
-class NullProgress : public Progress {
-public:
-    void start(int) override {}
-    void step() override {}
-    void finish() override {}
-    void message(const std::string&) override {}
-};
-
 bool samePixels(const Velvor::Image& a, const Velvor::Image& b) {
     return a.sameSizeAs(b) &&
            std::memcmp(a.getPixels(), b.getPixels(), static_cast<std::size_t>(a.getPixelCount()) * 4) == 0;
