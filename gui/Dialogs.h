@@ -29,6 +29,8 @@ public:
                                          int minimum, int maximum) = 0;
     // A question with Yes, No and Cancel: true, false, or nothing for Cancel.
     virtual std::optional<bool> askYesNoCancel(const std::string& caption, const std::string& text) = 0;
+    // An existing folder, or nothing when the user cancels.
+    virtual std::optional<std::string> askFolder(const std::string& title) = 0;
     // A question answered with one of the buttons, named in order; the index of the one chosen (the
     // last when the box is closed otherwise).
     virtual std::size_t askChoice(const std::string& caption, const std::string& text,

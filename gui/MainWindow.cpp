@@ -6,6 +6,7 @@
 #include "gui/ExceptionBox.h"
 #include "gui/NodesView.h"
 #include "gui/QtDialogs.h"
+#include "gui/TextureExport.h"
 #include "gui/document/MaterialFile.h"
 #include "gui/editors/OperatorEditor.h"
 #include "gui/undo/NodeCommands.h"
@@ -31,6 +32,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <filesystem>
 
 namespace {
 
@@ -164,6 +166,8 @@ void MainWindow::buildMenus(QMenuBar& menus) {
             guardedSlot(&MainWindow::exportMaterial));
     connect(file->addAction("Export packed..."), &QAction::triggered, this,
             guardedSlot(&MainWindow::exportPackedMaterial));
+    connect(file->addAction("Export &textures..."), &QAction::triggered, this,
+            guardedSlot(&MainWindow::exportTexturesCommand));
     file->addSeparator();
     QAction* save = file->addAction("&Save");
     save->setShortcut(QKeySequence::Save);
@@ -378,6 +382,19 @@ void MainWindow::save() {
     data_.xml = xml;
     data_.packed.assign(packed.begin(), packed.end());
     undoStack_.setClean();
+}
+
+void MainWindow::exportTexturesCommand() {
+    // The export renders on this thread: no render may run beside it.
+    render_.stop();
+    const std::string name = file_ != nullptr && file_->hasPath()
+                                 ? std::filesystem::path(file_->getPath()).stem().string()
+                                 : std::string("material");
+    const std::string done = exportTextures(material_, dialogs_, name);
+    renderFinished();
+    if (!done.empty()) {
+        progress_->message(done);
+    }
 }
 
 void MainWindow::openAll() {

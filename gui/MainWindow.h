@@ -49,6 +49,8 @@ public:
     void importMaterial();
     void exportMaterial();
     void exportPackedMaterial();
+    // File / "Export textures...": PNG files through an export preset (TextureExport.h).
+    void exportTexturesCommand();
     // Fills the record; with a file, writes it (asking for a name first when it has none).
     void save();
     // With a file: the file commands of the stand-alone editor.

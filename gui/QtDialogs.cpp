@@ -80,3 +80,11 @@ std::size_t QtDialogs::askChoice(const std::string& caption, const std::string& 
     const auto chosen = std::find(added.begin(), added.end(), box.clickedButton());
     return chosen != added.end() ? static_cast<std::size_t>(chosen - added.begin()) : buttons.size() - 1;
 }
+
+std::optional<std::string> QtDialogs::askFolder(const std::string& title) {
+    const QString folder = QFileDialog::getExistingDirectory(parent_, qt(title));
+    if (folder.isEmpty()) {
+        return std::nullopt;
+    }
+    return folder.toStdString();
+}

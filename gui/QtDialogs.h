@@ -17,6 +17,7 @@ public:
     std::optional<int> askNumber(const std::string& caption, const std::string& text, int value, int minimum,
                                  int maximum) override;
     std::optional<bool> askYesNoCancel(const std::string& caption, const std::string& text) override;
+    std::optional<std::string> askFolder(const std::string& title) override;
     std::size_t askChoice(const std::string& caption, const std::string& text,
                           const std::vector<std::string>& buttons) override;
 

@@ -36,6 +36,16 @@ public:
             return value;
         }
     }
+    std::optional<std::string> askFolder(const std::string&) override {
+        switch (draw(3)) {
+        case 0:
+            return folder();
+        case 1:
+            return std::string("/nonexistent/folder");
+        default:
+            return std::nullopt;
+        }
+    }
     std::size_t askChoice(const std::string&, const std::string&,
                           const std::vector<std::string>& buttons) override {
         return draw(buttons.size());

@@ -443,3 +443,34 @@ TEST_F(MainWindowTest, PicturesThatCannotBeMadeSayWhy) {
                                              "Not current: node Open mix could not be generated (input "
                                              "Source A is open)"}));
 }
+
+// File / "Export textures..." writes the preset's files from the material's current pictures, through
+// the presets velvor-render uses.
+TEST_F(MainWindowTest, TexturesAreExportedThroughAPreset) {
+    const std::filesystem::path home = std::filesystem::temp_directory_path() / "velvor-presets-test";
+    std::filesystem::create_directories(home / "velvor/presets");
+    std::filesystem::copy_file(VELVOR_SOURCE_DIR "/presets/one-file-per-collector.json",
+                               home / "velvor/presets/one-file-per-collector.json",
+                               std::filesystem::copy_options::overwrite_existing);
+    setenv("XDG_CONFIG_HOME", home.c_str(), 1);
+    chooseListRow(0);
+    window.createSelectedNodeType();
+    window.getMaterial().connect(*named("Unnamed"), -1, *named("Diffuse map"), 0);
+    dialogs.choices.push_back(0);
+    dialogs.folders.push_back(home.string());
+    window.exportTexturesCommand();
+    unsetenv("XDG_CONFIG_HOME");
+
+    std::vector<std::string> written;
+    for (const auto& entry : std::filesystem::directory_iterator(home)) {
+        if (entry.path().extension() == ".png") {
+            written.push_back(entry.path().filename().string());
+        }
+    }
+    EXPECT_EQ(written.size(), 5u);
+    EXPECT_EQ(window.getStatus().text(), QString("5 files written to %1").arg(home.c_str()));
+    const Picture diffuse = decode(home / "material_Diffuse_map.png");
+    const Velvor::Pixel top = named("Diffuse map")->getOperator().getImage().row(255)[0];
+    EXPECT_EQ(diffuse.at(0, 0)[0], (top >> 16) & 0xFFu);
+    std::filesystem::remove_all(home);
+}

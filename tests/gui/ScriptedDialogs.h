@@ -40,6 +40,9 @@ public:
         fileQuestions.push_back(question);
         return take(files, {question.title, question.filter}, std::optional<std::string>());
     }
+    std::optional<std::string> askFolder(const std::string& title) override {
+        return take(folders, {title, ""}, std::optional<std::string>());
+    }
     std::size_t askChoice(const std::string& caption, const std::string& text,
                           const std::vector<std::string>& buttons) override {
         const std::optional<std::size_t> answer =
@@ -55,6 +58,7 @@ public:
     std::deque<std::optional<int>> numbers;         // for number questions (nothing: Cancel)
     std::deque<std::optional<std::string>> files;   // for file dialogs, in order
     std::deque<std::optional<std::size_t>> choices; // for questions with named buttons
+    std::deque<std::optional<std::string>> folders; // for folder dialogs
     std::vector<Shown> questions;
     std::vector<FileQuestion> fileQuestions;
     std::vector<Shown> messages;
