@@ -5,7 +5,10 @@
 
 #include <QMetaObject>
 #include <QTimer>
+#include <deque>
+#include <functional>
 #include <new>
+#include <thread>
 
 // Reports from the worker, handed to the user-interface thread in the order they were made.
 class BackgroundRender::QueuedProgress : public Progress {
@@ -69,6 +72,60 @@ void BackgroundRender::deliverReports() {
     }
 }
 
+namespace {
+
+// The one thread every render of the process runs on, in the order they were asked for.
+class RenderThread {
+public:
+    static RenderThread& instance() {
+        static RenderThread thread;
+        return thread;
+    }
+
+    void post(std::function<void()> job) {
+        {
+            const std::lock_guard lock(lock_);
+            jobs_.push_back(std::move(job));
+        }
+        changed_.notify_one();
+    }
+
+private:
+    RenderThread() : thread_([this] { loop(); }) {}
+    ~RenderThread() {
+        {
+            const std::lock_guard lock(lock_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    void loop() {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock lock(lock_);
+                changed_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
+                if (jobs_.empty()) {
+                    return;
+                }
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            job();
+        }
+    }
+
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<std::function<void()>> jobs_;
+    bool quit_ = false;
+    std::thread thread_; // last: it starts once the members it uses exist
+};
+
+} // namespace
+
 BackgroundRender::BackgroundRender(Material& material, QObject* parent)
     : QObject(parent), material_(material) {
     // An edit the material then refuses announces nothing, so the restart is asked for here too.
@@ -85,42 +142,58 @@ BackgroundRender::~BackgroundRender() {
     material_.setEditGate({});
 }
 
-bool BackgroundRender::stop() {
-    if (!worker_.joinable()) {
-        return false;
+void BackgroundRender::run(std::shared_ptr<const RenderPlan> plan, unsigned generation) {
+    QueuedProgress progress(*this);
+    bool completed = false;
+    QString problem;
+    try {
+        completed = executeRenderPlan(*plan, progress, RenderControl{&cancel_});
+    } catch (const Exception& e) {
+        problem = QString::fromStdString(e.getMessage());
+    } catch (const std::bad_alloc&) {
+        problem = "Out of memory";
     }
-    cancel_ = true;
-    worker_.join();
+    queueReport({.kind = Report::End, .generation = generation, .completed = completed, .text = problem});
+    // The last touch of this object: told under the lock, so whoever waits for it (the destructor too)
+    // goes on only once this thread is done with it.
+    const std::lock_guard lock(workLock_);
+    busy_ = false;
+    workChanged_.notify_all();
+}
+
+bool BackgroundRender::stop() {
+    // A render still queued ends at once on the raised flag; a running one within a band of rows. Its
+    // job may outlive the report of its end by a moment: it is waited for all the same.
+    const bool wasRunning = running_;
+    cancel_ = wasRunning;
+    {
+        std::unique_lock lock(workLock_);
+        workChanged_.wait(lock, [this] { return !busy_; });
+    }
     cancel_ = false;
-    return true;
+    running_ = false;
+    return wasRunning;
 }
 
 void BackgroundRender::start() {
     stop();
     interrupted_ = false;
-    auto plan = std::make_shared<RenderPlan>(material_.planAll());
+    auto plan = std::make_shared<const RenderPlan>(material_.planAll());
     const unsigned generation = ++generation_;
-    worker_ = std::thread([this, plan, generation] {
-        QueuedProgress progress(*this);
-        bool completed = false;
-        QString problem;
-        try {
-            completed = executeRenderPlan(*plan, progress, RenderControl{&cancel_});
-        } catch (const Exception& e) {
-            problem = QString::fromStdString(e.getMessage());
-        } catch (const std::bad_alloc&) {
-            problem = "Out of memory";
-        }
-        queueReport({.kind = Report::End, .generation = generation, .completed = completed, .text = problem});
-    });
+    {
+        const std::lock_guard lock(workLock_);
+        busy_ = true;
+    }
+    running_ = true;
+    RenderThread::instance().post([this, plan = std::move(plan), generation] { run(plan, generation); });
 }
 
 void BackgroundRender::workerEnded(unsigned generation, bool completed, const QString& problem) {
-    // A render that was stopped has been joined already; its report is old news.
-    if (generation != generation_ || !worker_.joinable()) {
+    // A render that was stopped is over already; its report is old news.
+    if (generation != generation_ || !running_) {
         return;
     }
-    worker_.join();
+    running_ = false;
     if (!problem.isEmpty()) {
         emit failed(problem);
     } else if (completed) {
@@ -137,7 +210,7 @@ void BackgroundRender::restartAfterEdit() {
     restartQueued_ = true;
     QTimer::singleShot(0, this, [this] {
         restartQueued_ = false;
-        if (interrupted_ && !worker_.joinable()) {
+        if (interrupted_ && !running_) {
             start();
         }
     });

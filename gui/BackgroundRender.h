@@ -8,13 +8,15 @@
 // again after the edit from the new state. Images are read by views only when a render has finished.
 
 #include "model/Material.h"
+#include "model/RenderPlan.h"
 
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
-#include <thread>
 
 class BackgroundRender : public QObject {
     Q_OBJECT
@@ -31,7 +33,7 @@ public:
     bool stop();
     // From start() until the worker's end has reached this thread (or stop()), and while a render
     // an edit stopped waits to start again.
-    bool isRunning() const { return worker_.joinable() || restartQueued_; }
+    bool isRunning() const { return running_ || restartQueued_; }
 
 signals:
     void message(const QString& text);
@@ -66,7 +68,14 @@ private:
     Material& material_;
     std::mutex reportsLock_;
     std::deque<Report> reports_;
-    std::thread worker_;
+    // Renders run on one thread for the whole process (every editor window's): a thread per render,
+    // or per window, would make each a new root of the OpenMP runtime, and clang's runtime does not
+    // survive such roots ending for long.
+    void run(std::shared_ptr<const RenderPlan> plan, unsigned generation);
+    std::mutex workLock_;
+    std::condition_variable workChanged_;
+    bool busy_ = false;    // a render of ours is queued or running on the render thread
+    bool running_ = false; // user-interface side: from start() until its end is reported or stop()
     std::atomic<bool> cancel_{false};
     unsigned generation_ = 0;
     bool interrupted_ = false;
