@@ -216,7 +216,7 @@ TEST_F(PipelineTest, PresetsPackChannels) {
     }
     // The shipped presets parse and apply to the examples they were made for.
     for (const char* shipped :
-         {"one-file-per-collector", "diffuse-with-specular-alpha", "normal-green-down"}) {
+         {"one-file-per-collector", "diffuse-with-gloss-alpha", "normal-green-down"}) {
         const std::string example = std::string(VELVOR_SOURCE_DIR) + "/examples/" +
                                     (std::string(shipped) == "normal-green-down" ? "metal-plate" : "tiles") +
                                     ".ostra-material";
