@@ -5,14 +5,14 @@
 // rendered editor with a result window into a PNG and quits; --screenshot-canvas the canvas alone.
 
 #include "base/File.h"
-#include "gui/DesktopFaces.h"
-#include "gui/EditingRun.h"
-#include "gui/ExceptionBox.h"
-#include "gui/MainWindow.h"
-#include "gui/NodesView.h"
-#include "gui/QtDialogs.h"
+#include "gui/common/DesktopFaces.h"
+#include "gui/main/EditingRun.h"
+#include "gui/dialogs/ExceptionBox.h"
+#include "gui/main/MainWindow.h"
+#include "gui/canvas/NodesView.h"
+#include "gui/dialogs/QtDialogs.h"
 #include "gui/document/MaterialFile.h"
-#include "gui/windows/PreviewWindow.h"
+#include "gui/preview/PreviewWindow.h"
 #include "gui/windows/ResultWindow.h"
 
 #include <QApplication>

@@ -6,7 +6,7 @@
 
 #include "base/Events.h"
 #include "base/Point.h"
-#include "gui/Window.h"
+#include "gui/windows/Window.h"
 #include "gui/editors/ColourWindow.h"
 
 #include <QImage>

@@ -9,7 +9,7 @@
 
 #include "base/Events.h"
 #include "core/Image.h"
-#include "gui/HelperWindow.h"
+#include "gui/windows/HelperWindow.h"
 
 class QButtonGroup;
 class QCloseEvent;

@@ -4,7 +4,7 @@
 // every change is written and announced at once. One visit to the dialog is one gesture.
 
 #include "core/Image.h"
-#include "gui/Window.h"
+#include "gui/windows/Window.h"
 #include "gui/editors/ValueEditor.h"
 
 class ValueEditorColour : public ValueEditor {

@@ -3,7 +3,7 @@
 // The quick help ("ostra.Tools: Velvor / Help", 600 x 400): a read-only rich-text document shown
 // from its start with nothing selected. Modeless; any number may be open.
 
-#include "gui/HelperWindow.h"
+#include "gui/windows/HelperWindow.h"
 
 class QTextBrowser;
 

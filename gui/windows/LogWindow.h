@@ -4,7 +4,7 @@
 // each followed by a line end. Several may be open; each hears every new message.
 
 #include "base/Events.h"
-#include "gui/HelperWindow.h"
+#include "gui/windows/HelperWindow.h"
 
 #include <string>
 

@@ -1,6 +1,6 @@
 #include "gui/windows/ResultView.h"
 
-#include "gui/ImageConversion.h"
+#include "gui/common/ImageConversion.h"
 #include "model/Material.h"
 
 #include <QPainter>

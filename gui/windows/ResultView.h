@@ -4,7 +4,7 @@
 // view and cut at its right and bottom edges, or once in the corner with the rest in the window
 // colour. The image's row 0 is its bottom row; alpha is ignored; nothing is scaled.
 
-#include "gui/Window.h"
+#include "gui/windows/Window.h"
 #include "model/VisualNode.h"
 
 #include <QImage>

@@ -1,9 +1,9 @@
 #include "gui/windows/ResultWindow.h"
 
 #include "base/Exception.h"
-#include "gui/Dialogs.h"
-#include "gui/ExceptionBox.h"
-#include "gui/ShownName.h"
+#include "gui/dialogs/Dialogs.h"
+#include "gui/dialogs/ExceptionBox.h"
+#include "gui/common/ShownName.h"
 #include "gui/windows/ResultView.h"
 #include "io/PngWriter.h"
 #include "model/Completeness.h"

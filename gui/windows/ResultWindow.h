@@ -5,7 +5,7 @@
 // result-window registry while open, so the editor can redraw every result window after rendering.
 
 #include "base/Events.h"
-#include "gui/HelperWindow.h"
+#include "gui/windows/HelperWindow.h"
 #include "model/VisualNode.h"
 
 class Dialogs;

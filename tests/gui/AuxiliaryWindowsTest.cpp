@@ -1,7 +1,7 @@
 #include "PngDecoding.h"
 #include "ScriptedDialogs.h"
 #include "base/Progress.h"
-#include "gui/ProgressReporter.h"
+#include "gui/windows/ProgressReporter.h"
 #include "gui/windows/HelpWindow.h"
 #include "gui/windows/LogWindow.h"
 #include "gui/windows/ResultView.h"

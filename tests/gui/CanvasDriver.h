@@ -3,8 +3,8 @@
 // Drives a canvas as a user would, with mouse events at screen points, and records what its four
 // event lists fire.
 
-#include "gui/CanvasGeometry.h"
-#include "gui/NodesView.h"
+#include "gui/canvas/CanvasGeometry.h"
+#include "gui/canvas/NodesView.h"
 
 #include <QApplication>
 #include <QMouseEvent>

@@ -1,4 +1,4 @@
-#include "gui/CanvasGeometry.h"
+#include "gui/canvas/CanvasGeometry.h"
 
 #include <climits>
 #include <gtest/gtest.h>

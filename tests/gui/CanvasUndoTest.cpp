@@ -1,8 +1,8 @@
 #include "CanvasDriver.h"
 #include "ScriptedDialogs.h"
 #include "base/File.h"
-#include "gui/MainWindow.h"
-#include "gui/NodesView.h"
+#include "gui/main/MainWindow.h"
+#include "gui/canvas/NodesView.h"
 #include "gui/undo/NodeCommands.h"
 #include "io/MaterialXml.h"
 

@@ -1,4 +1,4 @@
-#include "gui/DesktopFaces.h"
+#include "gui/common/DesktopFaces.h"
 
 #include "core/FontMatch.h"
 

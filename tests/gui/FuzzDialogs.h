@@ -3,7 +3,7 @@
 // Answers every question of the editor at random (Yes, No, Cancel, numbers at and inside the limits,
 // file names good and bad), never blocking. Without a random source it says No and cancels.
 
-#include "gui/Dialogs.h"
+#include "gui/dialogs/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "gui/HelperWindow.h"
+#include "gui/windows/HelperWindow.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,11 +1,11 @@
-#include "gui/MainWindow.h"
+#include "gui/main/MainWindow.h"
 
 #include "CanvasDriver.h"
 #include "PngDecoding.h"
 #include "ScriptedDialogs.h"
 #include "base/File.h"
 #include "core/PackedMaterial.h"
-#include "gui/NodesView.h"
+#include "gui/canvas/NodesView.h"
 #include "gui/editors/OperatorEditor.h"
 #include "gui/editors/ValueEditorInt.h"
 #include "gui/windows/ResultView.h"

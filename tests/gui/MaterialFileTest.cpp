@@ -6,9 +6,9 @@
 #include "ScriptedDialogs.h"
 #include "base/File.h"
 #include "core/PackedMaterial.h"
-#include "gui/ExceptionBox.h"
-#include "gui/MainWindow.h"
-#include "gui/NodesView.h"
+#include "gui/dialogs/ExceptionBox.h"
+#include "gui/main/MainWindow.h"
+#include "gui/canvas/NodesView.h"
 #include "io/MaterialXml.h"
 
 #include <QListWidget>

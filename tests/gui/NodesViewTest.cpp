@@ -1,5 +1,5 @@
 #include "CanvasDriver.h"
-#include "gui/RenameDialog.h"
+#include "gui/canvas/RenameDialog.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -3,7 +3,7 @@
 // Answers the editor's questions from a script and keeps what it was shown, so tests never block.
 // An unexpected question fails the test and is answered No / Cancel.
 
-#include "gui/Dialogs.h"
+#include "gui/dialogs/Dialogs.h"
 
 #include <deque>
 #include <gtest/gtest.h>

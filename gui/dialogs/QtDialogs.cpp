@@ -1,4 +1,4 @@
-#include "gui/QtDialogs.h"
+#include "gui/dialogs/QtDialogs.h"
 
 #include <QFileDialog>
 #include <QInputDialog>

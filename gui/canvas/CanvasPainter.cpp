@@ -1,9 +1,9 @@
-#include "gui/CanvasPainter.h"
+#include "gui/canvas/CanvasPainter.h"
 
 #include "base/Exception.h"
-#include "gui/CanvasGeometry.h"
-#include "gui/DesktopFaces.h"
-#include "gui/ShownName.h"
+#include "gui/canvas/CanvasGeometry.h"
+#include "gui/common/DesktopFaces.h"
+#include "gui/common/ShownName.h"
 
 #include <QBitmap>
 #include <QLine>

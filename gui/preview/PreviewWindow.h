@@ -7,8 +7,8 @@
 
 #include "base/Events.h"
 #include "core/Image.h"
-#include "gui/HelperWindow.h"
-#include "gui/Window.h"
+#include "gui/windows/HelperWindow.h"
+#include "gui/windows/Window.h"
 #include "gui/preview/LitShading.h"
 
 #include <QString>

@@ -1,4 +1,4 @@
-#include "gui/ApplicationIcon.h"
+#include "gui/main/ApplicationIcon.h"
 
 // The images are compiled into this static library; a static library's resources must be registered
 // by hand, and doing it here ties it to any program that draws a window of ours.

@@ -1,4 +1,4 @@
-#include "gui/ProgressReporter.h"
+#include "gui/windows/ProgressReporter.h"
 
 #include <QLabel>
 #include <QProgressBar>

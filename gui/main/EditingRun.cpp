@@ -1,9 +1,9 @@
-#include "gui/EditingRun.h"
+#include "gui/main/EditingRun.h"
 
 #include "base/Exception.h"
-#include "gui/ExceptionBox.h"
-#include "gui/MainWindow.h"
-#include "gui/QtDialogs.h"
+#include "gui/dialogs/ExceptionBox.h"
+#include "gui/main/MainWindow.h"
+#include "gui/dialogs/QtDialogs.h"
 
 #include <QDir>
 #include <QTemporaryFile>

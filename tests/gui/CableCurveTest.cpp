@@ -1,4 +1,4 @@
-#include "base/CableCurve.h"
+#include "gui/canvas/CableCurve.h"
 
 #include <climits>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "gui/Handlers.h"
+#include "gui/main/Handlers.h"
 
-#include "gui/ExceptionBox.h"
-#include "gui/MainWindow.h"
-#include "gui/NodesView.h"
+#include "gui/dialogs/ExceptionBox.h"
+#include "gui/main/MainWindow.h"
+#include "gui/canvas/NodesView.h"
 #include "gui/editors/CreateEditor.h"
 #include "gui/undo/NodeCommands.h"
 

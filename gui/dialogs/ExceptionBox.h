@@ -4,7 +4,7 @@
 // guarded(), which shows the failure and lets the editing run go on.
 
 #include "base/Exception.h"
-#include "gui/Dialogs.h"
+#include "gui/dialogs/Dialogs.h"
 
 #include <QWidget>
 #include <exception>

@@ -8,7 +8,7 @@
 // helpers that move between spaces saturate instead of overflowing, since a file may put a node at
 // any 32-bit position.
 
-#include "base/CableCurve.h"
+#include "gui/canvas/CableCurve.h"
 #include "base/Point.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "gui/HelperWindow.h"
+#include "gui/windows/HelperWindow.h"
 
-#include "gui/ApplicationIcon.h"
+#include "gui/main/ApplicationIcon.h"
 
 #include <algorithm>
 

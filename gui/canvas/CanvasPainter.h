@@ -4,7 +4,7 @@
 // and one cable. Holds the images and fonts, loaded once per canvas. Every argument is in screen
 // coordinates.
 
-#include "base/CableCurve.h"
+#include "gui/canvas/CableCurve.h"
 #include "base/Point.h"
 #include "model/VisualNode.h"
 

@@ -1,4 +1,4 @@
-#include "gui/Window.h"
+#include "gui/windows/Window.h"
 
 Window::Window(QWidget* parent) : QWidget(parent) {
     // The subclasses paint every pixel themselves.

@@ -1,6 +1,6 @@
-#include "gui/AboutBox.h"
+#include "gui/main/AboutBox.h"
 
-#include "gui/ApplicationIcon.h"
+#include "gui/main/ApplicationIcon.h"
 
 #include <QDialogButtonBox>
 #include <QHBoxLayout>

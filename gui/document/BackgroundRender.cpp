@@ -1,4 +1,4 @@
-#include "gui/BackgroundRender.h"
+#include "gui/document/BackgroundRender.h"
 
 #include "base/Exception.h"
 #include "model/RenderPlan.h"

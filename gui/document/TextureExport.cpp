@@ -1,9 +1,9 @@
-#include "gui/TextureExport.h"
+#include "gui/document/TextureExport.h"
 
 #include "base/File.h"
 #include "base/Progress.h"
 #include "core/Collector.h"
-#include "gui/Dialogs.h"
+#include "gui/dialogs/Dialogs.h"
 #include "io/ExportPreset.h"
 #include "model/Material.h"
 

@@ -16,8 +16,8 @@
 //   x = width, y = height); the listener resizes the node.
 
 #include "base/Events.h"
-#include "gui/CanvasPainter.h"
-#include "gui/Window.h"
+#include "gui/canvas/CanvasPainter.h"
+#include "gui/windows/Window.h"
 #include "model/Material.h"
 
 #include <QUndoStack>

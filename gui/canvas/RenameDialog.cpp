@@ -1,6 +1,6 @@
-#include "gui/RenameDialog.h"
+#include "gui/canvas/RenameDialog.h"
 
-#include "gui/ApplicationIcon.h"
+#include "gui/main/ApplicationIcon.h"
 
 #include <QDialogButtonBox>
 #include <QLineEdit>

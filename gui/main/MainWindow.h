@@ -6,10 +6,10 @@
 // and everything that shows the material. Every command runs guarded: a failure is shown in the
 // "Exception" box and the run goes on with the material, the history and the windows unchanged.
 
-#include "gui/BackgroundRender.h"
-#include "gui/EditingRun.h"
-#include "gui/Handlers.h"
-#include "gui/ProgressReporter.h"
+#include "gui/document/BackgroundRender.h"
+#include "gui/main/EditingRun.h"
+#include "gui/main/Handlers.h"
+#include "gui/windows/ProgressReporter.h"
 #include "gui/windows/ResultWindow.h"
 #include "io/MaterialXml.h"
 #include "model/Material.h"

@@ -1,7 +1,7 @@
-#include "gui/windows/PreviewWindow.h"
+#include "gui/preview/PreviewWindow.h"
 
 #include "core/Collector.h"
-#include "gui/ImageConversion.h"
+#include "gui/common/ImageConversion.h"
 #include "gui/windows/ResultWindow.h"
 #include "model/Material.h"
 

@@ -1,4 +1,4 @@
-#include "gui/ImageConversion.h"
+#include "gui/common/ImageConversion.h"
 
 #include <QPainter>
 #include <algorithm>

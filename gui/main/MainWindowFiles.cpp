@@ -1,10 +1,10 @@
 // The stand-alone editor's file handling: Save that reaches the disk, Open, Open Recent, Save As,
 // the title with the file's name and the unsaved mark, the recovery copy and the lock.
 
-#include "gui/ExceptionBox.h"
-#include "gui/HelperWindow.h"
-#include "gui/MainWindow.h"
-#include "gui/NodesView.h"
+#include "gui/dialogs/ExceptionBox.h"
+#include "gui/windows/HelperWindow.h"
+#include "gui/main/MainWindow.h"
+#include "gui/canvas/NodesView.h"
 #include "gui/document/MaterialFile.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"

@@ -1,4 +1,4 @@
-#include "gui/ExceptionBox.h"
+#include "gui/dialogs/ExceptionBox.h"
 
 #include <QMessageBox>
 
