@@ -5,13 +5,13 @@
 // rendered editor with a result window into a PNG and quits; --screenshot-canvas the canvas alone.
 
 #include "base/File.h"
-#include "gui/common/DesktopFaces.h"
-#include "gui/main/EditingRun.h"
-#include "gui/dialogs/ExceptionBox.h"
-#include "gui/main/MainWindow.h"
 #include "gui/canvas/NodesView.h"
+#include "gui/common/DesktopFaces.h"
+#include "gui/dialogs/ExceptionBox.h"
 #include "gui/dialogs/QtDialogs.h"
 #include "gui/document/MaterialFile.h"
+#include "gui/main/EditingRun.h"
+#include "gui/main/MainWindow.h"
 #include "gui/preview/PreviewWindow.h"
 #include "gui/windows/ResultWindow.h"
 
@@ -49,15 +49,15 @@ bool writePicture(const QImage& picture, const QString& path) {
 // The editor after rendering, with the first collector's result window over its lower right part.
 QImage editorPicture(MainWindow& window) {
     window.resize(1280, 940);
-    window.getCanvas().reorient();
-    window.renderAll();
-    window.waitForRender();
+    window.canvas().reorient();
+    window.getDocument().renderAll();
+    window.getDocument().waitForRender();
     window.openAll();
     // A node with parameters selected, so the panel shows.
-    Material& material = window.getMaterial();
+    Material& material = window.getDocument().getMaterial();
     for (std::size_t i = material.getNodeCount(); i-- > 0;) {
         if (material.getNode(i).getTypeId() == 4) {
-            window.getCanvas().selectNode(material.getNode(i));
+            window.canvas().selectNode(material.getNode(i));
         }
     }
     const QImage editor = window.grab().toImage();
@@ -85,9 +85,10 @@ QImage editorPicture(MainWindow& window) {
 
 // The lit preview with the light to the upper left of the middle.
 QImage previewPicture(MainWindow& window) {
-    window.renderAll();
-    window.waitForRender();
-    auto* preview = new PreviewWindow(&window, window.getMaterial(), window.getResultWindows());
+    window.getDocument().renderAll();
+    window.getDocument().waitForRender();
+    window.showPreview();
+    auto* preview = window.findChild<PreviewWindow*>();
     preview->resize(640, 420);
     preview->getView().resize(640, 400);
     preview->getView().setLight(QPoint(150, 110));
@@ -171,8 +172,7 @@ int main(int argc, char** argv) {
             auto* window = dynamic_cast<MainWindow*>(QApplication::activeModalWidget());
             status = window == nullptr ? 1 : 0;
             if (window != nullptr && parser.isSet(canvasShot)) {
-                status |=
-                    writePicture(window->getCanvas().grab().toImage(), parser.value(canvasShot)) ? 0 : 1;
+                status |= writePicture(window->canvas().grab().toImage(), parser.value(canvasShot)) ? 0 : 1;
             }
             if (window != nullptr && parser.isSet(screenshot)) {
                 status |= writePicture(editorPicture(*window), parser.value(screenshot)) ? 0 : 1;

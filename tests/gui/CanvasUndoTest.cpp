@@ -1,8 +1,9 @@
 #include "CanvasDriver.h"
 #include "ScriptedDialogs.h"
+#include "WindowParts.h"
 #include "base/File.h"
-#include "gui/main/MainWindow.h"
 #include "gui/canvas/NodesView.h"
+#include "gui/main/MainWindow.h"
 #include "gui/undo/NodeCommands.h"
 #include "io/MaterialXml.h"
 
@@ -21,7 +22,7 @@ constexpr Point nowhere{-30000, -30000};
 class CanvasUndoTest : public testing::TestWithParam<unsigned> {
 protected:
     void SetUp() override {
-        window.setAutoRender(false); // the edits are what is checked, not the pictures
+        window.getDocument().setAutoRender(false); // the edits are what is checked, not the pictures
         window.resize(1040, 940);
     }
 
@@ -30,7 +31,7 @@ protected:
 
     // One edit as a user makes it on the canvas (or, for a new node, as the node list will).
     void randomEdit() {
-        NodesView& view = window.getCanvas();
+        NodesView& view = canvasOf(window);
         const int kind = below(7);
         if (kind == 0) {
             const Point from = onScreen(view, anyNode(), {50, 80});
@@ -75,8 +76,8 @@ protected:
     MaterialData data{readFile(VELVOR_SOURCE_DIR "/examples/tiles.ostra-material"), {}};
     ScriptedDialogs dialogs;
     MainWindow window{data, &dialogs};
-    Material& material = window.getMaterial();
-    QUndoStack& stack = window.getUndoStack();
+    Material& material = window.getDocument().getMaterial();
+    QUndoStack& stack = window.getDocument().getUndoStack();
     std::mt19937 random{GetParam()};
 };
 

@@ -1,9 +1,10 @@
 #include "CanvasDriver.h"
 #include "ScriptedDialogs.h"
+#include "WindowParts.h"
 #include "gui/canvas/CanvasPainter.h"
+#include "gui/canvas/NodesView.h"
 #include "gui/common/ImageConversion.h"
 #include "gui/main/MainWindow.h"
-#include "gui/canvas/NodesView.h"
 #include "gui/preview/PreviewWindow.h"
 #include "io/PackedExport.h"
 #include "model/OperatorNodes.h"
@@ -18,25 +19,25 @@ class EditorExtrasTest : public testing::Test {
 protected:
     void SetUp() override {
         window.resize(1100, 800);
-        Material& material = window.getMaterial();
+        Material& material = window.getDocument().getMaterial();
         board = &material.addNode("Board", nodeTypes[1], {256, 256}, {300, 300});
     }
     void renderBoard() {
         NullProgress quiet;
-        window.getMaterial().renderCollector(*board, quiet);
-        window.getCanvas().refreshThumbnails();
+        window.getDocument().getMaterial().renderCollector(*board, quiet);
+        canvasOf(window).refreshThumbnails();
     }
     void TearDown() override {
-        window.getUndoStack().setClean();
+        window.getDocument().getUndoStack().setClean();
         HelperWindow::closeAll();
     }
     // The board's thumbnail as the canvas shows it, and as its image says it should be.
     QImage shownThumbnail() {
-        const QRect area = CanvasPainter::thumbnailArea(onScreen(window.getCanvas(), *board, {0, 0}), 0);
+        const QRect area = CanvasPainter::thumbnailArea(onScreen(canvasOf(window), *board, {0, 0}), 0);
         const QImage expected = expectedThumbnail();
         const QPoint corner(area.left() + (area.width() - expected.width()) / 2,
                             area.top() + (area.height() - expected.height()) / 2);
-        return window.getCanvas()
+        return canvasOf(window)
             .grab()
             .toImage()
             .copy(QRect(corner, expected.size()))
@@ -59,52 +60,54 @@ TEST_F(EditorExtrasTest, ThumbnailsFollowTheImageAndLeaveNoTraceWhenOff) {
     renderBoard();
     const QImage before = shownThumbnail();
     EXPECT_EQ(before, expectedThumbnail());
-    window.getMaterial().setParameter(board->getId(), 0, std::int32_t{3});
+    window.getDocument().getMaterial().setParameter(board->getId(), 0, std::int32_t{3});
     renderBoard();
     EXPECT_EQ(shownThumbnail(), expectedThumbnail());
     EXPECT_NE(shownThumbnail(), before);
 
     // Off, the canvas is what a canvas without the annotations draws.
-    NodesView plain(window.getMaterial(), window.getUndoStack());
-    plain.resize(window.getCanvas().size());
-    window.getCanvas().setThumbnailsShown(false);
-    window.getCanvas().setPackedBytesShown(false);
-    EXPECT_EQ(window.getCanvas().grab().toImage(), plain.grab().toImage());
-    window.getCanvas().setThumbnailsShown(true);
-    EXPECT_NE(window.getCanvas().grab().toImage(), plain.grab().toImage());
+    NodesView plain(window.getDocument().getMaterial(), window.getDocument().getUndoStack());
+    plain.resize(canvasOf(window).size());
+    canvasOf(window).setThumbnailsShown(false);
+    canvasOf(window).setPackedBytesShown(false);
+    EXPECT_EQ(canvasOf(window).grab().toImage(), plain.grab().toImage());
+    canvasOf(window).setThumbnailsShown(true);
+    EXPECT_NE(canvasOf(window).grab().toImage(), plain.grab().toImage());
 }
 
 TEST_F(EditorExtrasTest, ThePackedSizeIsTheExportsAndTurnsRedBeyondTheBudget) {
-    window.getMaterial().connect(*board, -1, window.getMaterial().getNode(0), 0);
-    const std::size_t exported = exportPacked(window.getMaterial()).size();
-    EXPECT_EQ(window.getPackedSize().text(), QString("Packed size: %1 bytes").arg(exported));
+    window.getDocument().getMaterial().connect(*board, -1, window.getDocument().getMaterial().getNode(0), 0);
+    const std::size_t exported = exportPacked(window.getDocument().getMaterial()).size();
+    EXPECT_EQ(labelOf(window, "packedSize").text(), QString("Packed size: %1 bytes").arg(exported));
     dialogs.numbers = {static_cast<int>(exported) - 1};
     window.askPackedBudget();
-    EXPECT_EQ(window.getPackedSize().text(),
+    EXPECT_EQ(labelOf(window, "packedSize").text(),
               QString("Packed size: %1 bytes of %2").arg(exported).arg(exported - 1));
-    EXPECT_TRUE(window.getPackedSize().styleSheet().contains("color"));
+    EXPECT_TRUE(labelOf(window, "packedSize").styleSheet().contains("color"));
     // Every edit counts again: a collector with an input carries one more byte, its input's index.
-    Material& material = window.getMaterial();
+    Material& material = window.getDocument().getMaterial();
     material.connect(*board, -1, material.getNode(1), 0);
-    EXPECT_EQ(window.getPackedSize().text(),
+    EXPECT_EQ(labelOf(window, "packedSize").text(),
               QString("Packed size: %1 bytes of %2").arg(exported + 1).arg(exported - 1));
     dialogs.numbers = {0};
     window.askPackedBudget();
-    EXPECT_FALSE(window.getPackedSize().styleSheet().contains("color"));
+    EXPECT_FALSE(labelOf(window, "packedSize").styleSheet().contains("color"));
 }
 
 TEST_F(EditorExtrasTest, ThePreviewShadesOrSaysWhatIsMissing) {
-    window.getMaterial().connect(*board, -1, window.getMaterial().getNode(0), 0);
-    window.renderAll();
-    ASSERT_TRUE(window.waitForRender());
-    auto* preview = new PreviewWindow(&window, window.getMaterial(), window.getResultWindows());
+    window.getDocument().getMaterial().connect(*board, -1, window.getDocument().getMaterial().getNode(0), 0);
+    window.getDocument().renderAll();
+    ASSERT_TRUE(window.getDocument().waitForRender());
+    window.showPreview();
+    auto* preview = window.findChild<PreviewWindow*>();
+    ASSERT_NE(preview, nullptr);
     EXPECT_FALSE(preview->getView().getProblem().has_value());
     EXPECT_EQ(preview->getView().getShaded().getWidth(), 256);
 
-    Material& material = window.getMaterial();
+    Material& material = window.getDocument().getMaterial();
     material.removeNode(&material.getNode(3)); // "Normal map"
-    window.renderAll();
-    ASSERT_TRUE(window.waitForRender());
+    window.getDocument().renderAll();
+    ASSERT_TRUE(window.getDocument().waitForRender());
     ASSERT_TRUE(preview->getView().getProblem().has_value());
     EXPECT_TRUE(preview->getView().getProblem()->contains("Normal map"));
     preview->getView().grab(); // painting the message raises nothing

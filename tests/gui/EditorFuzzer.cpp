@@ -2,14 +2,15 @@
 
 #include "CanvasDriver.h"
 #include "FuzzDialogs.h"
+#include "WindowParts.h"
 #include "base/Exception.h"
 #include "base/File.h"
 #include "base/Progress.h"
 #include "core/PackedMaterial.h"
-#include "gui/main/MainWindow.h"
 #include "gui/canvas/NodesView.h"
 #include "gui/document/MaterialFile.h"
 #include "gui/editors/OperatorEditor.h"
+#include "gui/main/MainWindow.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
 
@@ -84,14 +85,14 @@ public:
         window_.resize(1100, 800);
         window_.show();
         QCoreApplication::processEvents();
-        startXml_ = materialToXml(window_.getMaterial());
+        startXml_ = materialToXml(window_.getDocument().getMaterial());
         const QSettings settings;
         for (const QString& key : settings.allKeys()) {
             settingsBefore_.insert(key, settings.value(key));
         }
         // Open starts another history: undoing goes back to the opened file, not further.
         QObject::connect(&window_, &MainWindow::materialOpened,
-                         [this] { startXml_ = materialToXml(window_.getMaterial()); });
+                         [this] { startXml_ = materialToXml(window_.getDocument().getMaterial()); });
         answerer_.setInterval(0);
         QObject::connect(&answerer_, &QTimer::timeout, [this] { answerModal(); });
     }
@@ -104,7 +105,7 @@ public:
         for (auto it = settingsBefore_.cbegin(); it != settingsBefore_.cend(); ++it) {
             settings.setValue(it.key(), it.value());
         }
-        window_.getUndoStack().setClean();
+        window_.getDocument().getUndoStack().setClean();
         HelperWindow::closeAll();
     }
 
@@ -125,7 +126,7 @@ public:
 
     // The promises that hold after every step; the first broken one.
     std::optional<std::string> checkStep() {
-        const std::string xml = materialToXml(window_.getMaterial());
+        const std::string xml = materialToXml(window_.getDocument().getMaterial());
         Material loaded(Material::Empty{});
         FuzzDialogs quiet;
         if (loadXmlText(loaded, xml, quiet) != LoadOutcome::Complete || materialToXml(loaded) != xml) {
@@ -133,7 +134,7 @@ public:
         }
         std::vector<std::uint8_t> packed;
         try {
-            packed = exportPacked(window_.getMaterial());
+            packed = exportPacked(window_.getDocument().getMaterial());
         } catch (const Exception&) {
             return std::nullopt; // not exportable: the editor says so, nothing to read back
         }
@@ -151,30 +152,30 @@ public:
     std::optional<std::string> checkEnd() {
         if (std::getenv("VELVOR_FUZZ_TRACE") != nullptr) {
             qInfo("end: %zu nodes, %zu cables, %d undo steps, %zu windows", material().getNodeCount(),
-                  material().getCableCount(), window_.getUndoStack().count(),
+                  material().getCableCount(), window_.getDocument().getUndoStack().count(),
                   HelperWindow::openWindows().size());
         }
         HelperWindow::closeAll();
-        if (!window_.waitForRender()) {
+        if (!window_.getDocument().waitForRender()) {
             return "the render did not end";
         }
-        QUndoStack& stack = window_.getUndoStack();
-        const std::string finalXml = materialToXml(window_.getMaterial());
+        QUndoStack& stack = window_.getDocument().getUndoStack();
+        const std::string finalXml = materialToXml(window_.getDocument().getMaterial());
         const int finalIndex = stack.index();
         while (stack.canUndo()) {
             stack.undo();
         }
-        if (materialToXml(window_.getMaterial()) != startXml_) {
+        if (materialToXml(window_.getDocument().getMaterial()) != startXml_) {
             return "undoing every step does not give the starting material back";
         }
         while (stack.index() < finalIndex) {
             stack.redo();
         }
-        if (materialToXml(window_.getMaterial()) != finalXml) {
+        if (materialToXml(window_.getDocument().getMaterial()) != finalXml) {
             return "redoing every step does not give the final material back";
         }
-        window_.renderAll();
-        if (!window_.waitForRender()) {
+        window_.getDocument().renderAll();
+        if (!window_.getDocument().waitForRender()) {
             return "the render did not end";
         }
         return compareWithFreshRender(finalXml);
@@ -187,7 +188,7 @@ private:
         loadXmlText(fresh, xml, quiet);
         NullProgress progress;
         fresh.renderAll(progress);
-        const Material& edited = window_.getMaterial();
+        const Material& edited = window_.getDocument().getMaterial();
         for (std::size_t i = 0; i < fresh.getNodeCount(); ++i) {
             const VisualNode& expected = fresh.getNode(i);
             if (expected.getTypeId() != 0 || !isComplete(fresh, expected)) {
@@ -220,8 +221,8 @@ private:
         }
     }
 
-    NodesView& canvas() { return window_.getCanvas(); }
-    Material& material() { return window_.getMaterial(); }
+    NodesView& canvas() { return canvasOf(window_); }
+    Material& material() { return window_.getDocument().getMaterial(); }
 
     const VisualNode* nodeNumber(std::uint32_t n) {
         return material().getNodeCount() == 0 ? nullptr : &material().getNode(n % material().getNodeCount());
@@ -258,7 +259,7 @@ private:
     void act(const FuzzStep& step) {
         switch (step.action) {
         case FuzzAction::AddFromList: {
-            QListWidget& list = window_.getNodeList();
+            QListWidget& list = nodeListOf(window_);
             QListWidgetItem* item =
                 list.item(static_cast<int>(step.a % static_cast<std::uint32_t>(list.count())));
             const QPoint centre = list.visualItemRect(item).center();
@@ -301,10 +302,10 @@ private:
             editPanel(step);
             break;
         case FuzzAction::Undo:
-            window_.undo();
+            window_.getDocument().undo();
             break;
         case FuzzAction::Redo:
-            window_.redo();
+            window_.getDocument().redo();
             break;
         case FuzzAction::CloseWindow: {
             const std::vector<HelperWindow*>& open = HelperWindow::openWindows();
@@ -315,7 +316,7 @@ private:
         }
         case FuzzAction::WaitForRender:
         case FuzzAction::Count:
-            window_.waitForRender();
+            window_.getDocument().waitForRender();
             break;
         }
     }
@@ -363,7 +364,7 @@ private:
     }
 
     void editPanel(const FuzzStep& step) {
-        OperatorEditor* panel = window_.getOperatorEditor();
+        OperatorEditor* panel = panelOf(window_);
         if (panel == nullptr) {
             return;
         }

@@ -3,11 +3,14 @@
 #include "CanvasDriver.h"
 #include "PngDecoding.h"
 #include "ScriptedDialogs.h"
+#include "WindowParts.h"
 #include "base/File.h"
 #include "core/PackedMaterial.h"
 #include "gui/canvas/NodesView.h"
 #include "gui/editors/OperatorEditor.h"
 #include "gui/editors/ValueEditorInt.h"
+#include "gui/main/EditingRun.h"
+#include "gui/windows/LogWindow.h"
 #include "gui/windows/ResultView.h"
 #include "io/MaterialXml.h"
 
@@ -23,6 +26,7 @@
 #include <filesystem>
 #include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace {
 
@@ -33,12 +37,12 @@ protected:
         window.show();
     }
     void TearDown() override {
-        window.getUndoStack().setClean(); // no question when the fixture closes
+        window.getDocument().getUndoStack().setClean(); // no question when the fixture closes
         HelperWindow::closeAll();
     }
 
     VisualNode* named(const std::string& name) {
-        Material& material = window.getMaterial();
+        Material& material = window.getDocument().getMaterial();
         for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
             if (material.getNode(i).getName() == name) {
                 return &material.getNode(i);
@@ -46,7 +50,7 @@ protected:
         }
         return nullptr;
     }
-    void chooseListRow(int row) { window.getNodeList().setCurrentRow(row); }
+    void chooseListRow(int row) { nodeListOf(window).setCurrentRow(row); }
     std::size_t openResultWindows() const {
         return static_cast<std::size_t>(
             std::count_if(HelperWindow::openWindows().begin(), HelperWindow::openWindows().end(),
@@ -66,9 +70,9 @@ protected:
 
 // A whole session, as a user goes through it.
 TEST_F(MainWindowTest, MakeRenderUndoAndSaveAMaterial) {
-    Material& material = window.getMaterial();
+    Material& material = window.getDocument().getMaterial();
     ASSERT_EQ(material.getNodeCount(), 5u);
-    NodesView& canvas = window.getCanvas();
+    NodesView& canvas = canvasOf(window);
 
     chooseListRow(0); // Checkerboard
     window.createSelectedNodeType();
@@ -78,7 +82,7 @@ TEST_F(MainWindowTest, MakeRenderUndoAndSaveAMaterial) {
     EXPECT_EQ(board->getSize(), (Point{256, 256}));
     EXPECT_EQ(board->getPosition(), canvas.spawnPoint());
     EXPECT_EQ(canvas.selectedNode(), board);
-    ASSERT_NE(window.getOperatorEditor(), nullptr);
+    ASSERT_NE(panelOf(window), nullptr);
 
     VisualNode& diffuse = *named("Diffuse map");
     drag(canvas, onScreen(canvas, *board, {50, 80}),
@@ -87,24 +91,24 @@ TEST_F(MainWindowTest, MakeRenderUndoAndSaveAMaterial) {
     click(canvas, Qt::RightButton, portCentreOnScreen(canvas, *board, -1));
     click(canvas, Qt::RightButton, portCentreOnScreen(canvas, diffuse, 0));
     ASSERT_EQ(material.getCableCount(), 1u);
-    ASSERT_TRUE(window.waitForRender());
-    EXPECT_EQ(window.getStatus().text(), "Ready.");
+    ASSERT_TRUE(window.getDocument().waitForRender());
+    EXPECT_EQ(labelOf(window, "status").text(), "Ready.");
     ASSERT_FALSE(diffuse.isDirty()); // auto rendering ran
     const Velvor::Image before = diffuse.getOperator().getImage();
 
     canvas.selectNode(*board);
-    auto& blocks = dynamic_cast<ValueEditorInt&>(*window.getOperatorEditor()->getEditors().front());
+    auto& blocks = dynamic_cast<ValueEditorInt&>(*panelOf(window)->getEditors().front());
     blocks.getScrollBar()->triggerAction(QAbstractSlider::SliderPageStepAdd);
-    ASSERT_TRUE(window.waitForRender());
+    ASSERT_TRUE(window.getDocument().waitForRender());
     EXPECT_FALSE(samePixels(diffuse.getOperator().getImage(), before));
-    EXPECT_EQ(window.getStatus().text(), "Ready.");
+    EXPECT_EQ(labelOf(window, "status").text(), "Ready.");
 
-    window.undo();
-    ASSERT_TRUE(window.waitForRender());
+    window.getDocument().undo();
+    ASSERT_TRUE(window.getDocument().waitForRender());
     EXPECT_TRUE(samePixels(diffuse.getOperator().getImage(), before));
 
-    window.save();
-    EXPECT_TRUE(window.getUndoStack().isClean());
+    window.getDocument().save();
+    EXPECT_TRUE(window.getDocument().getUndoStack().isClean());
     EXPECT_EQ(std::count(data.xml.begin(), data.xml.end(), '\n') > 0, true);
     for (const char* expected : {"<collector", "<checkerboard", "<cable"}) {
         EXPECT_NE(data.xml.find(expected), std::string::npos) << expected;
@@ -119,26 +123,26 @@ TEST_F(MainWindowTest, MakeRenderUndoAndSaveAMaterial) {
 }
 
 TEST_F(MainWindowTest, TheListOffersSixTypesAndCreatesNothingWithoutASelection) {
-    ASSERT_EQ(window.getNodeList().count(), 6);
+    ASSERT_EQ(nodeListOf(window).count(), 6);
     for (int row = 0; row < 6; ++row) {
-        EXPECT_NE(window.getNodeList().item(row)->text(), "Collector");
+        EXPECT_NE(nodeListOf(window).item(row)->text(), "Collector");
     }
-    window.getNodeList().clearSelection();
+    nodeListOf(window).clearSelection();
     window.createSelectedNodeType();
-    EXPECT_EQ(window.getMaterial().getNodeCount(), 5u);
-    EXPECT_EQ(window.getUndoStack().count(), 0);
+    EXPECT_EQ(window.getDocument().getMaterial().getNodeCount(), 5u);
+    EXPECT_EQ(window.getDocument().getUndoStack().count(), 0);
 }
 
 TEST_F(MainWindowTest, SelectionBuildsOnePanelAndProbingNeedsASelection) {
     chooseListRow(1); // Mixer
     window.createSelectedNodeType();
-    OperatorEditor* panel = window.getOperatorEditor();
+    OperatorEditor* panel = panelOf(window);
     ASSERT_NE(panel, nullptr);
-    window.getCanvas().selectNode(*named("Unnamed"));
-    EXPECT_EQ(window.getOperatorEditor(), panel);
-    window.getCanvas().selectNone();
-    EXPECT_EQ(window.getOperatorEditor(), nullptr);
-    window.getCanvas().probeSelectedNode();
+    canvasOf(window).selectNode(*named("Unnamed"));
+    EXPECT_EQ(panelOf(window), panel);
+    canvasOf(window).selectNone();
+    EXPECT_EQ(panelOf(window), nullptr);
+    canvasOf(window).probeSelectedNode();
     EXPECT_EQ(openResultWindows(), 0u);
 }
 
@@ -149,29 +153,29 @@ TEST_F(MainWindowTest, ClearAsksAndOpenAllFollowsTheNewMaterial) {
     EXPECT_EQ(openResultWindows(), 5u);
 
     dialogs.answers = {false}; // Cancel changes nothing
-    window.clearMaterial();
-    EXPECT_EQ(window.getMaterial().getNodeCount(), 6u);
+    window.getDocument().clear();
+    EXPECT_EQ(window.getDocument().getMaterial().getNodeCount(), 6u);
     EXPECT_EQ(openResultWindows(), 5u);
 
     dialogs.answers = {true};
-    window.clearMaterial();
+    window.getDocument().clear();
     EXPECT_EQ(dialogs.questions.back().text, "This will clear your whole material and create a new one!");
-    EXPECT_EQ(window.getMaterial().getNodeCount(), 5u);
+    EXPECT_EQ(window.getDocument().getMaterial().getNodeCount(), 5u);
     EXPECT_EQ(openResultWindows(), 0u);
     window.openAll();
     EXPECT_EQ(openResultWindows(), 5u);
     // Clear is one step like any other.
-    window.undo();
-    EXPECT_EQ(window.getMaterial().getNodeCount(), 6u);
+    window.getDocument().undo();
+    EXPECT_EQ(window.getDocument().getMaterial().getNodeCount(), 6u);
 }
 
 TEST_F(MainWindowTest, AutoRenderingToggledTwiceIsOnAgain) {
-    QAction& toggle = window.autoRenderAction();
+    QAction& toggle = *actionOf(window, "&Enable auto rendering");
     EXPECT_TRUE(toggle.isChecked());
     toggle.trigger();
-    EXPECT_FALSE(window.isAutoRender());
+    EXPECT_FALSE(window.getDocument().isAutoRender());
     toggle.trigger();
-    EXPECT_TRUE(window.isAutoRender());
+    EXPECT_TRUE(window.getDocument().isAutoRender());
     EXPECT_TRUE(toggle.isChecked());
 }
 
@@ -179,8 +183,8 @@ TEST_F(MainWindowTest, AutoRenderingToggledTwiceIsOnAgain) {
 // wipe the material it was meant to replace.
 TEST_F(MainWindowTest, FailuresAreShownAndChangeNothing) {
     window.openAll();
-    const std::string startXml = materialToXml(window.getMaterial());
-    const int steps = window.getUndoStack().count();
+    const std::string startXml = materialToXml(window.getDocument().getMaterial());
+    const int steps = window.getDocument().getUndoStack().count();
     const std::string folder = std::filesystem::temp_directory_path().string();
     dialogs.files = {folder};
     QList<QAction*> actions = window.findChildren<QAction*>();
@@ -199,12 +203,12 @@ TEST_F(MainWindowTest, FailuresAreShownAndChangeNothing) {
     const std::string junk = folder + "/velvor-not-a-material.txt";
     writeFile(junk, std::string_view("no XML here"));
     dialogs.files = {junk};
-    window.importMaterial();
+    window.getDocument().import();
     EXPECT_EQ(dialogs.messages.back().text, "Specified file is apparently not a velvor material!");
     std::filesystem::remove(junk);
 
-    EXPECT_EQ(materialToXml(window.getMaterial()), startXml);
-    EXPECT_EQ(window.getUndoStack().count(), steps);
+    EXPECT_EQ(materialToXml(window.getDocument().getMaterial()), startXml);
+    EXPECT_EQ(window.getDocument().getUndoStack().count(), steps);
     EXPECT_EQ(openResultWindows(), 5u);
 }
 
@@ -225,28 +229,31 @@ TEST(MainWindowRenderTest, AParameterChangeRegeneratesOnlyWhatLiesDownstream) {
     MaterialData data{readFile(VELVOR_SOURCE_DIR "/examples/tiles.ostra-material"), {}};
     ScriptedDialogs dialogs;
     MainWindow window(data, &dialogs);
-    window.renderAll();
-    ASSERT_TRUE(window.waitForRender());
-    Material& material = window.getMaterial();
+    window.getDocument().renderAll();
+    ASSERT_TRUE(window.getDocument().waitForRender());
+    Material& material = window.getDocument().getMaterial();
     const VisualNode* glaze = nullptr;
     for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
         glaze = material.getNode(i).getName() == "Glaze" ? &material.getNode(i) : glaze;
     }
     ASSERT_NE(glaze, nullptr);
-    window.getCanvas().selectNode(*glaze);
-    const std::size_t logged = window.getProgress().getMessages().size();
-    auto& grid = dynamic_cast<ValueEditorInt&>(*window.getOperatorEditor()->getEditors().front());
+    canvasOf(window).selectNode(*glaze);
+    window.showLog();
+    auto* log = window.findChild<LogWindow*>();
+    ASSERT_NE(log, nullptr);
+    auto& grid = dynamic_cast<ValueEditorInt&>(*panelOf(window)->getEditors().front());
     grid.getScrollBar()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    ASSERT_TRUE(window.waitForRender());
+    ASSERT_TRUE(window.getDocument().waitForRender());
     std::vector<std::string> regenerated;
-    const auto& messages = window.getProgress().getMessages();
-    for (std::size_t i = logged; i < messages.size(); ++i) {
-        if (messages[i].rfind("> node ", 0) == 0) {
-            regenerated.push_back(messages[i].substr(7));
+    std::istringstream lines(log->getText());
+    for (std::string line; std::getline(lines, line, '\n');) {
+        line.erase(line.find_last_not_of('\r') + 1);
+        if (line.rfind("> node ", 0) == 0) {
+            regenerated.push_back(line.substr(7));
         }
     }
     EXPECT_EQ(regenerated, (std::vector<std::string>{"Glaze", "Glazed tiles", "Diffuse map"}));
-    window.getUndoStack().setClean();
+    window.getDocument().getUndoStack().setClean();
 }
 
 TEST(EditingRunTest, ASecondRunIsRefusedWhileOneIsOpen) {
@@ -285,18 +292,20 @@ TEST(BackgroundRenderTest, AnEditDuringARenderEndsWithTheEditedPicturesAndTheLoo
     MaterialData data;
     ScriptedDialogs dialogs;
     MainWindow window(data, &dialogs);
-    const NodeId plasma = build(window.getMaterial());
+    const NodeId plasma = build(window.getDocument().getMaterial());
 
     int ticksWhileRendering = 0;
     QTimer ticker;
-    QObject::connect(&ticker, &QTimer::timeout, [&] { ticksWhileRendering += window.isRendering() ? 1 : 0; });
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { ticksWhileRendering += window.getDocument().isRendering() ? 1 : 0; });
     ticker.start(1);
-    window.renderAll();
-    ASSERT_TRUE(window.isRendering());
+    window.getDocument().renderAll();
+    ASSERT_TRUE(window.getDocument().isRendering());
     QTest::qWait(30);
-    window.getMaterial().setParameter(plasma, 1, std::int32_t{777}); // the seed: waits for the render
-    window.renderIfAuto();
-    ASSERT_TRUE(window.waitForRender());
+    window.getDocument().getMaterial().setParameter(plasma, 1,
+                                                    std::int32_t{777}); // the seed: waits for the render
+    window.getDocument().renderIfAuto();
+    ASSERT_TRUE(window.getDocument().waitForRender());
     EXPECT_GT(ticksWhileRendering, 0);
 
     Material expected(Material::Empty{});
@@ -306,13 +315,13 @@ TEST(BackgroundRenderTest, AnEditDuringARenderEndsWithTheEditedPicturesAndTheLoo
     expected.renderAll(quiet);
     for (std::size_t i = 0; i < expected.getNodeCount(); ++i) {
         const Velvor::Image& want = expected.getNode(i).getOperator().getImage();
-        const Velvor::Image& got = window.getMaterial().getNode(i).getOperator().getImage();
-        EXPECT_FALSE(window.getMaterial().getNode(i).isDirty()) << i;
+        const Velvor::Image& got = window.getDocument().getMaterial().getNode(i).getOperator().getImage();
+        EXPECT_FALSE(window.getDocument().getMaterial().getNode(i).isDirty()) << i;
         EXPECT_EQ(0, std::memcmp(want.getPixels(), got.getPixels(),
                                  static_cast<std::size_t>(want.getPixelCount()) * 4))
             << expected.getNode(i).getName();
     }
-    window.getUndoStack().setClean();
+    window.getDocument().getUndoStack().setClean();
 }
 
 // What used to kill the editor: an undo or redo that takes the selected node away while its panel and
@@ -321,8 +330,8 @@ TEST_F(MainWindowTest, UndoAndRedoOfWhatTheOpenPanelShowsKeepTheEditorRunning) {
     const auto addSelectedBoard = [this] {
         chooseListRow(0);
         window.createSelectedNodeType();
-        ASSERT_NE(window.getOperatorEditor(), nullptr);
-        window.openResultWindow(window.getCanvas().selectedNode()->getId());
+        ASSERT_NE(panelOf(window), nullptr);
+        window.openResultWindow(canvasOf(window).selectedNode()->getId());
     };
     struct Case {
         const char* name;
@@ -330,16 +339,16 @@ TEST_F(MainWindowTest, UndoAndRedoOfWhatTheOpenPanelShowsKeepTheEditorRunning) {
     };
     const std::vector<Case> cases{
         {"create", addSelectedBoard},
-        {"delete", [&] { window.getCanvas().deleteSelection(); }},
+        {"delete", [&] { canvasOf(window).deleteSelection(); }},
         {"clear",
          [&] {
              dialogs.answers.push_back(true);
-             window.clearMaterial();
+             window.getDocument().clear();
          }},
         {"import",
          [&] {
              dialogs.files.push_back(VELVOR_SOURCE_DIR "/examples/tiles.ostra-material");
-             window.importMaterial();
+             window.getDocument().import();
          }},
     };
     for (const Case& edited : cases) {
@@ -347,20 +356,20 @@ TEST_F(MainWindowTest, UndoAndRedoOfWhatTheOpenPanelShowsKeepTheEditorRunning) {
         if (std::string(edited.name) != "create") {
             addSelectedBoard();
         }
-        const std::string before = materialToXml(window.getMaterial());
+        const std::string before = materialToXml(window.getDocument().getMaterial());
         edited.edit();
-        const std::string after = materialToXml(window.getMaterial());
+        const std::string after = materialToXml(window.getDocument().getMaterial());
         for (int round = 0; round < 2; ++round) {
-            window.undo();
-            EXPECT_EQ(materialToXml(window.getMaterial()), before);
+            window.getDocument().undo();
+            EXPECT_EQ(materialToXml(window.getDocument().getMaterial()), before);
             if (const VisualNode* node = named("Unnamed")) {
-                window.getCanvas().selectNode(*node); // the redo takes the panel's node away again
+                canvasOf(window).selectNode(*node); // the redo takes the panel's node away again
             }
-            window.redo();
-            EXPECT_EQ(materialToXml(window.getMaterial()), after);
+            window.getDocument().redo();
+            EXPECT_EQ(materialToXml(window.getDocument().getMaterial()), after);
         }
         QCoreApplication::processEvents(); // panels given up go now
-        ASSERT_TRUE(window.waitForRender());
+        ASSERT_TRUE(window.getDocument().waitForRender());
     }
 }
 
@@ -368,18 +377,18 @@ TEST_F(MainWindowTest, UndoAndRedoOfWhatTheOpenPanelShowsKeepTheEditorRunning) {
 // cable being drawn before it closes anything, and the log and help windows belong to the editor.
 TEST_F(MainWindowTest, KeysReachTheCanvasAndHelperWindowsBelongToTheEditor) {
     QCoreApplication::processEvents();
-    EXPECT_EQ(QApplication::focusWidget(), &window.getCanvas());
+    EXPECT_EQ(QApplication::focusWidget(), &canvasOf(window));
     QTest::keyClick(&window, Qt::Key_Return);
     EXPECT_TRUE(HelperWindow::openWindows().empty());
 
     chooseListRow(0);
-    window.getNodeList().setFocus();
+    nodeListOf(window).setFocus();
     window.createSelectedNodeType();
-    EXPECT_EQ(QApplication::focusWidget(), &window.getCanvas());
-    QTest::keyClick(&window.getCanvas(), Qt::Key_Delete);
+    EXPECT_EQ(QApplication::focusWidget(), &canvasOf(window));
+    QTest::keyClick(&canvasOf(window), Qt::Key_Delete);
     EXPECT_EQ(named("Unnamed"), nullptr);
 
-    NodesView& canvas = window.getCanvas();
+    NodesView& canvas = canvasOf(window);
     click(canvas, Qt::RightButton, portCentreOnScreen(canvas, *named("Diffuse map"), 0));
     QTest::keyClick(&canvas, Qt::Key_Escape);
     EXPECT_TRUE(window.isVisible());
@@ -398,7 +407,7 @@ TEST_F(MainWindowTest, ExportsShowFinishedPicturesAndARefusedEditLetsTheRenderFi
     chooseListRow(0);
     window.createSelectedNodeType();
     VisualNode& board = *named("Unnamed");
-    ASSERT_TRUE(window.waitForRender());
+    ASSERT_TRUE(window.getDocument().waitForRender());
     window.openResultWindow(board.getId());
     auto* shown = dynamic_cast<ResultWindow*>(HelperWindow::openWindows().back());
     ASSERT_NE(shown, nullptr);
@@ -412,29 +421,30 @@ TEST_F(MainWindowTest, ExportsShowFinishedPicturesAndARefusedEditLetsTheRenderFi
     std::filesystem::remove(png);
 
     // Large enough that the refused edit finds the render running.
-    Material& material = window.getMaterial();
+    Material& material = window.getDocument().getMaterial();
     material.resizeNode(board.getId(), {4096, 4096});
     const VisualNode& large = material.addNode("Large", *findNodeType(0), {4096, 4096});
     material.connect(board, -1, const_cast<VisualNode&>(large), 0);
-    window.renderAll();
+    window.getDocument().renderAll();
     EXPECT_THROW(material.setParameter(board.getId(), 0, std::string("text")), Exception);
-    ASSERT_TRUE(window.waitForRender());
+    ASSERT_TRUE(window.getDocument().waitForRender());
     EXPECT_FALSE(large.isDirty());
 }
 
 // A picture the render could not make is marked as not current, with the reason, as the command line
 // warns.
 TEST_F(MainWindowTest, PicturesThatCannotBeMadeSayWhy) {
-    Material& material = window.getMaterial();
+    Material& material = window.getDocument().getMaterial();
     VisualNode& mixer = material.addNode("Open mix", *findNodeType(2), {256, 256});
     VisualNode& diffuse = *named("Diffuse map");
     material.connect(mixer, -1, diffuse, 0);
     window.openResultWindow(mixer.getId());
     window.openResultWindow(diffuse.getId());
-    window.renderAll();
-    ASSERT_TRUE(window.waitForRender());
-    EXPECT_EQ(window.getStatus().text(), "1 collector is incomplete (Diffuse map: node Open mix could not be "
-                                         "generated (input Source A is open))");
+    window.getDocument().renderAll();
+    ASSERT_TRUE(window.getDocument().waitForRender());
+    EXPECT_EQ(labelOf(window, "status").text(),
+              "1 collector is incomplete (Diffuse map: node Open mix could not be "
+              "generated (input Source A is open))");
     std::vector<QString> reasons;
     for (HelperWindow* open : HelperWindow::openWindows()) {
         reasons.push_back(dynamic_cast<ResultWindow&>(*open).getNotCurrentText());
@@ -455,10 +465,10 @@ TEST_F(MainWindowTest, TexturesAreExportedThroughAPreset) {
     setenv("XDG_CONFIG_HOME", home.c_str(), 1);
     chooseListRow(0);
     window.createSelectedNodeType();
-    window.getMaterial().connect(*named("Unnamed"), -1, *named("Diffuse map"), 0);
+    window.getDocument().getMaterial().connect(*named("Unnamed"), -1, *named("Diffuse map"), 0);
     dialogs.choices.push_back(0);
     dialogs.folders.push_back(home.string());
-    window.exportTexturesCommand();
+    window.getDocument().exportTextures();
     unsetenv("XDG_CONFIG_HOME");
 
     std::vector<std::string> written;
@@ -468,7 +478,7 @@ TEST_F(MainWindowTest, TexturesAreExportedThroughAPreset) {
         }
     }
     EXPECT_EQ(written.size(), 5u);
-    EXPECT_EQ(window.getStatus().text(), QString("5 files written to %1").arg(home.c_str()));
+    EXPECT_EQ(labelOf(window, "status").text(), QString("5 files written to %1").arg(home.c_str()));
     const Picture diffuse = decode(home / "material_Diffuse_map.png");
     const Velvor::Pixel top = named("Diffuse map")->getOperator().getImage().row(255)[0];
     EXPECT_EQ(diffuse.at(0, 0)[0], (top >> 16) & 0xFFu);

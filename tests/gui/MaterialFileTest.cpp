@@ -4,11 +4,12 @@
 #include "gui/document/MaterialFile.h"
 
 #include "ScriptedDialogs.h"
+#include "WindowParts.h"
 #include "base/File.h"
 #include "core/PackedMaterial.h"
+#include "gui/canvas/NodesView.h"
 #include "gui/dialogs/ExceptionBox.h"
 #include "gui/main/MainWindow.h"
-#include "gui/canvas/NodesView.h"
 #include "io/MaterialXml.h"
 
 #include <QListWidget>
@@ -42,11 +43,11 @@ protected:
     std::unique_ptr<MainWindow> open(MaterialFile& file, const std::string& text) {
         data.xml = text;
         auto window = std::make_unique<MainWindow>(data, &dialogs, &file);
-        window->getUndoStack().setClean();
+        window->getDocument().getUndoStack().setClean();
         return window;
     }
     static void addBoard(MainWindow& window) {
-        window.getNodeList().setCurrentRow(0);
+        nodeListOf(window).setCurrentRow(0);
         window.createSelectedNodeType();
     }
 
@@ -64,8 +65,8 @@ TEST_F(MaterialFileTest, SaveWritesTheFileAndItsPackedFormWhileTheEditorIsOpen) 
     EXPECT_TRUE(window->windowTitle().startsWith("plate.ostra-material[*]"));
     addBoard(*window);
     EXPECT_TRUE(window->isWindowModified());
-    window->save();
-    EXPECT_EQ(readFile(path), materialToXml(window->getMaterial()));
+    window->getDocument().save();
+    EXPECT_EQ(readFile(path), materialToXml(window->getDocument().getMaterial()));
     const std::vector<std::uint8_t> packed = readBinaryFile(MaterialFile::packedPathBeside(path), 1 << 20);
     EXPECT_NO_THROW(Velvor::PackedMaterial{packed});
     EXPECT_FALSE(window->isWindowModified());
@@ -74,10 +75,10 @@ TEST_F(MaterialFileTest, SaveWritesTheFileAndItsPackedFormWhileTheEditorIsOpen) 
     MaterialFile full("/dev/full");
     auto second = open(full, readFile(path));
     addBoard(*second);
-    guarded(dialogs, [&] { second->save(); });
+    guarded(dialogs, [&] { second->getDocument().save(); });
     ASSERT_FALSE(dialogs.messages.empty());
     EXPECT_NE(dialogs.messages.back().text.find("No space left on device"), std::string::npos);
-    EXPECT_FALSE(second->getUndoStack().isClean());
+    EXPECT_FALSE(second->getDocument().getUndoStack().isClean());
 }
 
 TEST_F(MaterialFileTest, WhatCannotBePackedOrReadIsNeverReplaced) {
@@ -86,11 +87,11 @@ TEST_F(MaterialFileTest, WhatCannotBePackedOrReadIsNeverReplaced) {
     MaterialFile file(path);
     auto window = open(file, readFile(path));
     // A mixer with one input open, feeding a collector: not packable.
-    Material& material = window->getMaterial();
+    Material& material = window->getDocument().getMaterial();
     VisualNode& out = material.addNode("Out", *findNodeType(0), {8, 8});
     VisualNode& mixer = material.addNode("Half", *findNodeType(2), {8, 8});
     material.connect(mixer, -1, out, 0);
-    window->save();
+    window->getDocument().save();
     EXPECT_EQ(readFile(path), materialToXml(material));
     EXPECT_EQ(readFile(packedPath), "previous");
     EXPECT_NE(dialogs.messages.back().text.find("Half"), std::string::npos);
@@ -102,7 +103,7 @@ TEST_F(MaterialFileTest, WhatCannotBePackedOrReadIsNeverReplaced) {
     auto reopened = open(again, damaged);
     EXPECT_FALSE(again.hasPath());
     dialogs.files.push_back(std::nullopt); // the user cancels the name
-    reopened->save();
+    reopened->getDocument().save();
     EXPECT_EQ(readFile(path), damaged);
     EXPECT_EQ(dialogs.fileQuestions.back().title, "Enter a filename to save your material to...");
 }
@@ -113,8 +114,8 @@ TEST_F(MaterialFileTest, UnsavedChangesAreRecoveredAfterACrashOrDiscarded) {
         MaterialFile file(path);
         auto window = open(file, readFile(path));
         addBoard(*window);
-        window->writeRecovery(); // the timer's work, ten seconds after the change
-        edited = materialToXml(window->getMaterial());
+        window->getDocument().writeRecovery(); // the timer's work, ten seconds after the change
+        edited = materialToXml(window->getDocument().getMaterial());
         EXPECT_EQ(readFile(file.recoveryPath()), edited);
         EXPECT_EQ(fs::status(file.recoveryPath()).permissions() & fs::perms::all,
                   fs::perms::owner_read | fs::perms::owner_write);
@@ -125,10 +126,10 @@ TEST_F(MaterialFileTest, UnsavedChangesAreRecoveredAfterACrashOrDiscarded) {
         dialogs.choices.push_back(choice);
         auto window = open(file, readFile(path));
         if (choice == 0) {
-            window->getUndoStack().resetClean();
-            EXPECT_EQ(materialToXml(window->getMaterial()), edited);
+            window->getDocument().getUndoStack().resetClean();
+            EXPECT_EQ(materialToXml(window->getDocument().getMaterial()), edited);
             EXPECT_TRUE(window->isWindowModified());
-            window->save(); // a save leaves nothing to recover
+            window->getDocument().save(); // a save leaves nothing to recover
         }
         EXPECT_FALSE(fs::exists(file.recoveryPath()));
     }
@@ -188,7 +189,7 @@ TEST_F(MaterialFileTest, TheTemporaryMaterialIsPrivateAndUnique) {
 
         MaterialData record{readFile(path), {}};
         MainWindow window(record, &dialogs);
-        EXPECT_EQ(materialToXml(window.getMaterial()), readFile(path));
+        EXPECT_EQ(materialToXml(window.getDocument().getMaterial()), readFile(path));
     }
     unsetenv("TMPDIR");
     setenv("VELVOR_TMP_MATERIAL", kept.c_str(), 1);
