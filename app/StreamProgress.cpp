@@ -25,7 +25,7 @@ void StreamProgress::finish() {
 
 void StreamProgress::message(const std::string& text) {
     std::string copy = text;
-    notifyObservers(&copy);
+    notifyObservers(copy);
     text_ = text;
     redraw();
 }

@@ -5,40 +5,46 @@
 #include <cstddef>
 #include <vector>
 
-// A handler for one kind of notification. The payload's type is fixed by each event kind.
-class Event {
+// A handler for one kind of notification; the kind fixes what it is told (`Payload`, none for a
+// plain signal).
+template <typename... Payload> class Event {
 public:
     virtual ~Event() = default;
-    virtual void handle(void* payload) = 0;
+    virtual void handle(Payload... payload) = 0;
 };
 
 // An ordered list of non-owning handlers; fire() calls them in registration order. A handler added
 // while the list fires is called in the same pass.
-class Events {
+template <typename... Payload> class Events {
 public:
-    virtual ~Events() = default;
-
-    void add(Event* handler);
-    void fire(void* payload);
+    void add(Event<Payload...>* handler) { handlers_.push_back(handler); }
+    void fire(Payload... payload) {
+        // Index loop on purpose: handlers may append to the list while it fires.
+        for (std::size_t i = 0; i < handlers_.size(); ++i) {
+            handlers_[i]->handle(payload...);
+        }
+    }
     std::size_t size() const { return handlers_.size(); }
 
 private:
-    std::vector<Event*> handlers_;
+    std::vector<Event<Payload...>*> handlers_;
 };
 
 // Something others watch. Observers are not owned; they unregister themselves before they go, and
 // one that unregisters while being told (or while another is told) is not called again.
-class Observable {
+template <typename... Payload> class Observable {
 public:
     virtual ~Observable() = default;
 
-    void addObserver(Event* observer) { observers_.add(observer); }
-    void removeObserver(Event* observer) { observers_.remove(observer); }
+    void addObserver(Event<Payload...>* observer) { observers_.add(observer); }
+    void removeObserver(Event<Payload...>* observer) { observers_.remove(observer); }
     std::size_t getObserverCount() const { return observers_.size(); }
 
 protected:
-    void notifyObservers(void* payload);
+    void notifyObservers(Payload... payload) {
+        observers_.notify([&](Event<Payload...>& observer) { observer.handle(payload...); });
+    }
 
 private:
-    ObserverList<Event> observers_;
+    ObserverList<Event<Payload...>> observers_;
 };

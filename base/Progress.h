@@ -4,9 +4,8 @@
 
 #include <string>
 
-// The sink through which long work (rendering) reports itself. Observers are told every message,
-// with a pointer to the message string as payload.
-class Progress : public Observable {
+// The sink through which long work (rendering) reports itself. Observers are told every message.
+class Progress : public Observable<const std::string&> {
 public:
     ~Progress() override = default;
 

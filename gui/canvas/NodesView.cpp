@@ -1,10 +1,10 @@
 #include "gui/canvas/NodesView.h"
 
 #include "gui/canvas/CanvasGeometry.h"
-#include "gui/dialogs/ExceptionBox.h"
-#include "gui/common/ImageConversion.h"
 #include "gui/canvas/RenameDialog.h"
+#include "gui/common/ImageConversion.h"
 #include "gui/common/ShownName.h"
+#include "gui/dialogs/ExceptionBox.h"
 #include "gui/undo/CableCommands.h"
 #include "gui/undo/NodeCommands.h"
 #include "model/Completeness.h"
@@ -61,7 +61,7 @@ void NodesView::selectNone() {
 
 void NodesView::select(Selection selection) {
     selection_ = selection;
-    selectionEvents_.fire(this);
+    selectionEvents_.fire(selectedNode());
 }
 
 VisualNode* NodesView::selectedNode() const {
@@ -99,7 +99,7 @@ bool NodesView::cancelGesture() {
 }
 
 void NodesView::probeSelectedNode() {
-    probeEvents_.fire(this);
+    probeEvents_.fire(selectedNode());
 }
 
 void NodesView::renameSelectedNode() {
@@ -138,7 +138,7 @@ void NodesView::deleteSelection() {
     }
     selectNone();
     redraw();
-    changeEvents_.fire(this);
+    changeEvents_.fire();
 }
 
 void NodesView::doubleSelectedSize() {
@@ -159,7 +159,7 @@ void NodesView::halveSelectedSize() {
 }
 
 void NodesView::fireResize(Point size) {
-    resizeEvents_.fire(&size);
+    resizeEvents_.fire(size);
 }
 
 void NodesView::setThumbnailsShown(bool shown) {
@@ -312,7 +312,7 @@ void NodesView::rightPress(Point p) {
     }
     pushEdit(undoStack_, std::make_unique<ConnectCommand>(material_, node->getId(), *port, source->getId(),
                                                           cable_->sourcePort));
-    changeEvents_.fire(this);
+    changeEvents_.fire();
     cable_.reset();
     redraw();
 }

@@ -68,10 +68,13 @@ public:
     // The packed record sizes to show, by node (nodes without an entry show none).
     void setPackedBytes(std::unordered_map<NodeId, std::size_t> bytes);
 
-    Events& getSelectionEvents() { return selectionEvents_; }
-    Events& getChangeEvents() { return changeEvents_; }
-    Events& getProbeEvents() { return probeEvents_; }
-    Events& getResizeEvents() { return resizeEvents_; }
+    // The selected node (null: none, or a cable), on every new selection.
+    Events<const VisualNode*>& getSelectionEvents() { return selectionEvents_; }
+    Events<>& getChangeEvents() { return changeEvents_; }
+    // The selected node (null: none) whose result window is asked for.
+    Events<const VisualNode*>& getProbeEvents() { return probeEvents_; }
+    // The size asked for the selected node.
+    Events<Point>& getResizeEvents() { return resizeEvents_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -148,8 +151,8 @@ private:
     std::unordered_map<NodeId, QImage> thumbnails_;
     std::unordered_set<NodeId> notCurrent_; // after the last render: pictures that are not current
     std::unordered_map<NodeId, std::size_t> packedBytes_;
-    Events selectionEvents_;
-    Events probeEvents_;
-    Events changeEvents_;
-    Events resizeEvents_;
+    Events<const VisualNode*> selectionEvents_;
+    Events<const VisualNode*> probeEvents_;
+    Events<> changeEvents_;
+    Events<Point> resizeEvents_;
 };

@@ -23,5 +23,5 @@ void ColourWindow::AxisView::pick(QPoint position) {
     colour_ = colourAt(position);
     redraw();
     Velvor::Pixel picked = colour_;
-    colourEvents_.fire(&picked);
+    colourEvents_.fire(picked);
 }

@@ -6,8 +6,8 @@
 
 #include "base/Events.h"
 #include "base/Point.h"
-#include "gui/windows/Window.h"
 #include "gui/editors/ColourWindow.h"
+#include "gui/windows/Window.h"
 
 #include <QImage>
 
@@ -20,7 +20,7 @@ public:
     void setColour(Velvor::Pixel colour) { colour_ = colour; }
     void setAxis(int axis) { axis_ = axis; }
     Velvor::Pixel getColour() const { return colour_; }
-    Events& getColourEvents() { return colourEvents_; }
+    Events<Velvor::Pixel>& getColourEvents() { return colourEvents_; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -35,7 +35,7 @@ protected:
 private:
     void pick(QPoint position);
 
-    Events colourEvents_;
+    Events<Velvor::Pixel> colourEvents_;
 };
 
 // Two channels over a 256 x 256 field with a ring around the current colour's cell.
@@ -65,7 +65,7 @@ public:
 
     void setColour(Velvor::Pixel colour) { current_ = colour; }
     Velvor::Pixel getColour() const { return current_; }
-    Events& getColourEvents() { return colourEvents_; }
+    Events<Velvor::Pixel>& getColourEvents() { return colourEvents_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -77,5 +77,5 @@ private:
 
     Velvor::Pixel starting_;
     Velvor::Pixel current_;
-    Events colourEvents_;
+    Events<Velvor::Pixel> colourEvents_;
 };

@@ -151,7 +151,7 @@ void ColourWindow::setColour(Pixel colour) {
                           .arg(blue, 2, 16, QLatin1Char('0'))
                           .toUpper());
     current_ = colour;
-    colourEvents_.fire(this);
+    colourEvents_.fire(current_);
 }
 
 void ColourWindow::setAxis(int axis) {
@@ -167,7 +167,7 @@ void ColourWindow::setAxis(int axis) {
 void ColourWindow::reject() {
     if (!closingByTitleBar_) {
         current_ = starting_;
-        colourEvents_.fire(this);
+        colourEvents_.fire(current_);
     }
     HelperWindow::reject();
 }

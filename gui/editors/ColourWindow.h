@@ -33,7 +33,8 @@ public:
     // 0 red, 1 green, 2 blue: the slider's channel.
     void setAxis(int axis);
     Velvor::Pixel getColour() const { return current_; }
-    Events& getColourEvents() { return colourEvents_; }
+    // The dialog's colour, at every change.
+    Events<Velvor::Pixel>& getColourEvents() { return colourEvents_; }
 
     void reject() override;
 
@@ -42,11 +43,11 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    class OnColourChangedEvent : public Event {
+    class OnColourChangedEvent : public Event<Velvor::Pixel> {
     public:
         explicit OnColourChangedEvent(ColourWindow& window) : window_(window) {}
         // The payload is the colour word a view picked.
-        void handle(void* payload) override { window_.setColour(*static_cast<Velvor::Pixel*>(payload)); }
+        void handle(Velvor::Pixel colour) override { window_.setColour(colour); }
 
     private:
         ColourWindow& window_;
@@ -60,7 +61,7 @@ private:
     SmallView* smallView_ = nullptr;
     SelectedView* selectedView_ = nullptr;
     OnColourChangedEvent observer_{*this};
-    Events colourEvents_;
+    Events<Velvor::Pixel> colourEvents_;
     QButtonGroup* axisButtons_ = nullptr;
     QLabel* rgbText_ = nullptr;
     QLineEdit* hexText_ = nullptr;

@@ -52,7 +52,7 @@ void OperatorEditor::resizeEvent(QResizeEvent*) {
     }
 }
 
-void OperatorEditor::ValueChangeHandler::handle(void*) {
+void OperatorEditor::ValueChangeHandler::handle() {
     if (!panel_.attached_) {
         return;
     }
@@ -61,7 +61,7 @@ void OperatorEditor::ValueChangeHandler::handle(void*) {
     if (VisualNode* node = panel_.material_.findNode(panel_.node_)) {
         node->markDirty();
     }
-    panel_.changeEvents_.fire(&panel_);
+    panel_.changeEvents_.fire();
 }
 
 void OperatorEditor::MaterialWatcher::materialChanged(const MaterialChange& change) {

@@ -40,7 +40,7 @@ public:
     // then go before the panel does.
     void detach();
     const std::vector<std::unique_ptr<ValueEditor>>& getEditors() const { return editors_; }
-    Events& getChangeEvents() { return changeEvents_; }
+    Events<>& getChangeEvents() { return changeEvents_; }
 
 protected:
     // Follows the parent's size.
@@ -48,10 +48,10 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    class ValueChangeHandler : public Event {
+    class ValueChangeHandler : public Event<> {
     public:
         explicit ValueChangeHandler(OperatorEditor& panel) : panel_(panel) {}
-        void handle(void* editor) override;
+        void handle() override;
 
     private:
         OperatorEditor& panel_;
@@ -72,6 +72,6 @@ private:
     Point nextRow_ = firstRow;
     ValueChangeHandler changeHandler_{*this};
     MaterialWatcher watcher_{*this};
-    Events changeEvents_;
+    Events<> changeEvents_;
     bool attached_ = true;
 };

@@ -43,5 +43,5 @@ void ColourWindow::SelectedView::pick(QPoint position) {
     current_ = starting_;
     redraw();
     Pixel picked = current_;
-    colourEvents_.fire(&picked);
+    colourEvents_.fire(picked);
 }

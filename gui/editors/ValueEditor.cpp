@@ -21,5 +21,5 @@ void ValueEditor::createLabel(QWidget* panel, Point position) {
 
 void ValueEditor::change(const ParameterValue& value, EditGesture gesture) {
     target_->write(value, gesture);
-    changeEvents_.fire(this);
+    changeEvents_.fire();
 }

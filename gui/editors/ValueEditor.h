@@ -36,7 +36,7 @@ public:
     // Shows the target's value again, after it changed elsewhere (an undo); announces nothing.
     virtual void refresh() = 0;
 
-    Events& getChangeEvents() { return changeEvents_; }
+    Events<>& getChangeEvents() { return changeEvents_; }
     const QString& getLabel() const { return label_; }
 
 protected:
@@ -49,6 +49,6 @@ protected:
 private:
     QString label_;
     QLabel* labelBox_ = nullptr;
-    Events changeEvents_;
+    Events<> changeEvents_;
     std::unique_ptr<ValueTarget> target_;
 };

@@ -59,8 +59,7 @@ void ValueEditorColour::pickColour() {
     }
 }
 
-void ValueEditorColour::OnColourChangedEvent::handle(void* payload) {
-    const Pixel colour = static_cast<ColourWindow*>(payload)->getColour();
+void ValueEditorColour::OnColourChangedEvent::handle(Pixel colour) {
     owner_.swatch_->setColour(colour);
     owner_.change(static_cast<std::int32_t>(colour), owner_.visit_ != 0 ? owner_.visit_ : newEditGesture());
 }

@@ -4,8 +4,8 @@
 // every change is written and announced at once. One visit to the dialog is one gesture.
 
 #include "core/Image.h"
-#include "gui/windows/Window.h"
 #include "gui/editors/ValueEditor.h"
+#include "gui/windows/Window.h"
 
 class ValueEditorColour : public ValueEditor {
 public:
@@ -27,10 +27,10 @@ public:
 
 private:
     // Told by the dialog, with the dialog as payload, whenever its colour changes.
-    class OnColourChangedEvent : public Event {
+    class OnColourChangedEvent : public Event<Velvor::Pixel> {
     public:
         explicit OnColourChangedEvent(ValueEditorColour& owner) : owner_(owner) {}
-        void handle(void* payload) override;
+        void handle(Velvor::Pixel colour) override;
 
     private:
         ValueEditorColour& owner_;

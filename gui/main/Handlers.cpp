@@ -8,8 +8,7 @@
 
 namespace VelvorGUI {
 
-void OnSelectNode::handle(void*) {
-    const VisualNode* node = window_.canvas().selectedNode();
+void OnSelectNode::handle(const VisualNode* node) {
     const std::optional<NodeId> selected = node != nullptr ? std::optional(node->getId()) : std::nullopt;
     if (selected == last_) {
         return;
@@ -24,23 +23,22 @@ void OnSelectNode::handle(void*) {
     window_.replaceOperatorEditor(editor);
 }
 
-void OnChangeNode::handle(void*) {
+void OnChangeNode::handle() {
     Document& document = window_.getDocument();
     guarded(document.getDialogs(), [&document] { document.renderIfAuto(); });
 }
 
-void OnProbeNode::handle(void*) {
-    if (const VisualNode* node = window_.canvas().selectedNode()) {
+void OnProbeNode::handle(const VisualNode* node) {
+    if (node != nullptr) {
         window_.openResultWindow(node->getId());
     }
 }
 
-void OnResizeNode::handle(void* size) {
+void OnResizeNode::handle(Point newSize) {
     const VisualNode* node = window_.canvas().selectedNode();
     if (node == nullptr) {
         return;
     }
-    const Point newSize = *static_cast<const Point*>(size);
     Document& document = window_.getDocument();
     guarded(document.getDialogs(), [&] {
         pushEdit(document.getUndoStack(),

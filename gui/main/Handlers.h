@@ -13,10 +13,10 @@ namespace VelvorGUI {
 
 // A new selection: the selected node's parameter panel replaces the previous one (none for nothing
 // selected or a collector). Selecting the same node again changes nothing.
-class OnSelectNode : public Event {
+class OnSelectNode : public Event<const VisualNode*> {
 public:
     explicit OnSelectNode(MainWindow& window) : window_(window) {}
-    void handle(void* view) override;
+    void handle(const VisualNode* node) override;
     void forget() { last_.reset(); }
 
 private:
@@ -25,20 +25,20 @@ private:
 };
 
 // A change to the material: render all when auto rendering is on.
-class OnChangeNode : public Event {
+class OnChangeNode : public Event<> {
 public:
     explicit OnChangeNode(MainWindow& window) : window_(window) {}
-    void handle(void*) override;
+    void handle() override;
 
 private:
     MainWindow& window_;
 };
 
 // "Show result window": a result window for the selected node.
-class OnProbeNode : public Event {
+class OnProbeNode : public Event<const VisualNode*> {
 public:
     explicit OnProbeNode(MainWindow& window) : window_(window) {}
-    void handle(void*) override;
+    void handle(const VisualNode* node) override;
 
 private:
     MainWindow& window_;
@@ -46,10 +46,10 @@ private:
 
 // "Double the size" / "Half the size": the selected node takes the size and loses every cable, as
 // one undo step; then render all when auto rendering is on.
-class OnResizeNode : public Event {
+class OnResizeNode : public Event<Point> {
 public:
     explicit OnResizeNode(MainWindow& window) : window_(window) {}
-    void handle(void* size) override;
+    void handle(Point size) override;
 
 private:
     MainWindow& window_;

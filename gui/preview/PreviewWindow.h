@@ -7,9 +7,9 @@
 
 #include "base/Events.h"
 #include "core/Image.h"
+#include "gui/preview/LitShading.h"
 #include "gui/windows/HelperWindow.h"
 #include "gui/windows/Window.h"
-#include "gui/preview/LitShading.h"
 
 #include <QString>
 #include <optional>
@@ -63,10 +63,10 @@ public:
     QAction& tiledAction() { return *tiled_; }
 
 private:
-    class Refresher : public Event {
+    class Refresher : public Event<> {
     public:
         explicit Refresher(PreviewView& view) : view_(view) {}
-        void handle(void*) override { view_.refresh(); }
+        void handle() override { view_.refresh(); }
 
     private:
         PreviewView& view_;

@@ -26,10 +26,10 @@ public:
     QPlainTextEdit& getEdit() { return *edit_; }
 
 private:
-    class Listener : public Event {
+    class Listener : public Event<const std::string&> {
     public:
         explicit Listener(LogWindow& window) : window_(window) {}
-        void handle(void* message) override { window_.addLine(*static_cast<const std::string*>(message)); }
+        void handle(const std::string& message) override { window_.addLine(message); }
 
     private:
         LogWindow& window_;

@@ -24,7 +24,7 @@ void ProgressReporter::message(const std::string& text) {
     status_.setText(QString::fromStdString(text));
     messages_.push_back(text);
     std::string copy = text;
-    notifyObservers(&copy);
+    notifyObservers(copy);
 }
 
 } // namespace VelvorGUI

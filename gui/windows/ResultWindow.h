@@ -16,9 +16,9 @@ class ResultView;
 
 // The editor's open result windows. Each window adds itself as an observer while it is open;
 // notifying (redrawAll) repaints them all.
-class ResultWindowRegistry : public Observable {
+class ResultWindowRegistry : public Observable<> {
 public:
-    void redrawAll() { notifyObservers(nullptr); }
+    void redrawAll() { notifyObservers(); }
 };
 
 class ResultWindow : public HelperWindow {
@@ -40,10 +40,10 @@ public:
     QAction& exportAction() { return *export_; }
 
 private:
-    class Redrawer : public Event {
+    class Redrawer : public Event<> {
     public:
         explicit Redrawer(ResultWindow& window) : window_(window) {}
-        void handle(void*) override { window_.redraw(); }
+        void handle() override { window_.redraw(); }
 
     private:
         ResultWindow& window_;

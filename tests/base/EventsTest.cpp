@@ -10,9 +10,11 @@
 
 namespace {
 
-struct Recorder : Event {
+using Told = Event<const std::string&>;
+
+struct Recorder : Told {
     Recorder(std::vector<std::string>& log, std::string name) : log(log), name(std::move(name)) {}
-    void handle(void* payload) override { log.push_back(name + ":" + *static_cast<std::string*>(payload)); }
+    void handle(const std::string& payload) override { log.push_back(name + ":" + payload); }
     std::vector<std::string>& log;
     std::string name;
 };
@@ -21,38 +23,36 @@ struct Recorder : Event {
 
 TEST(EventsTest, FiresHandlersInRegistrationOrderWithTheSamePayload) {
     std::vector<std::string> log;
-    Events events;
-    std::string payload = "x";
-    events.fire(&payload); // empty list: nothing to call
+    Events<const std::string&> events;
+    events.fire("x"); // empty list: nothing to call
     EXPECT_TRUE(log.empty());
 
     Recorder first(log, "a");
     Recorder second(log, "b");
     events.add(&first);
     events.add(&second);
-    events.fire(&payload);
+    events.fire("x");
     EXPECT_EQ(log, (std::vector<std::string>{"a:x", "b:x"}));
 }
 
 TEST(EventsTest, HandlerAddedWhileFiringIsCalledInTheSamePass) {
     std::vector<std::string> log;
-    Events events;
+    Events<const std::string&> events;
     Recorder late(log, "late");
-    struct Adder : Event {
-        Adder(Events& events, Event& late) : events(events), late(late) {}
-        void handle(void*) override {
+    struct Adder : Told {
+        Adder(Events<const std::string&>& events, Told& late) : events(events), late(late) {}
+        void handle(const std::string&) override {
             if (!added) {
                 added = true;
                 events.add(&late);
             }
         }
-        Events& events;
-        Event& late;
+        Events<const std::string&>& events;
+        Told& late;
         bool added = false;
     } adder(events, late);
     events.add(&adder);
-    std::string payload = "p";
-    events.fire(&payload);
+    events.fire("p");
     EXPECT_EQ(log, std::vector<std::string>{"late:p"});
 }
 
@@ -61,10 +61,7 @@ TEST(EventsTest, ProgressTellsItsObserversEachMessageUntilTheyLeave) {
         void start(int) override {}
         void step() override {}
         void finish() override {}
-        void message(const std::string& text) override {
-            std::string copy = text;
-            notifyObservers(&copy);
-        }
+        void message(const std::string& text) override { notifyObservers(text); }
     } sink;
     std::vector<std::string> log;
     Recorder window(log, "log");

@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <functional>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 inline void sendMouse(QWidget& widget, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held,
@@ -65,12 +66,12 @@ inline void whenOpen(std::function<void(QWidget&)> answer) {
 
 // Every event the canvas fires, in order, by list name; resize payloads kept aside.
 struct EventLog {
-    struct Listener : Event {
+    template <typename... Payload> struct Listener : Event<Payload...> {
         Listener(EventLog& log, const char* name) : log(log), name(name) {}
-        void handle(void* payload) override {
+        void handle(Payload... payload) override {
             log.fired.push_back(name);
-            if (name == std::string("resize")) {
-                log.sizes.push_back(*static_cast<const Point*>(payload));
+            if constexpr ((std::is_same_v<Payload, Point> && ...) && sizeof...(Payload) == 1) {
+                log.sizes.push_back(payload...);
             }
         }
         EventLog& log;
@@ -78,16 +79,15 @@ struct EventLog {
     };
 
     explicit EventLog(NodesView& view) {
-        for (auto [events, listener] : {std::pair{&view.getSelectionEvents(), &selection},
-                                        {&view.getChangeEvents(), &change},
-                                        {&view.getProbeEvents(), &probe},
-                                        {&view.getResizeEvents(), &resize}}) {
-            events->add(listener);
-        }
+        view.getSelectionEvents().add(&selection);
+        view.getChangeEvents().add(&change);
+        view.getProbeEvents().add(&probe);
+        view.getResizeEvents().add(&resize);
     }
 
     std::vector<std::string> fired;
     std::vector<Point> sizes;
-    Listener selection{*this, "selection"}, change{*this, "change"}, probe{*this, "probe"},
-        resize{*this, "resize"};
+    Listener<const VisualNode*> selection{*this, "selection"}, probe{*this, "probe"};
+    Listener<> change{*this, "change"};
+    Listener<Point> resize{*this, "resize"};
 };

@@ -16,9 +16,9 @@ namespace {
 using Velvor::Pixel;
 
 // Remembers every colour the dialog announced.
-struct ColourLog : Event {
+struct ColourLog : Event<Pixel> {
     std::vector<Pixel> colours;
-    void handle(void* dialog) override { colours.push_back(static_cast<ColourWindow*>(dialog)->getColour()); }
+    void handle(Pixel colour) override { colours.push_back(colour); }
 };
 
 // Opens a dialog on the colour, runs `act` while it is open, and gives back what it announced.

@@ -40,9 +40,9 @@ inline std::unique_ptr<ValueTarget> bindTo(Variable& variable) {
     return std::make_unique<VariableTarget>(variable);
 }
 
-struct Counter : Event {
+struct Counter : Event<> {
     int count = 0;
-    void handle(void*) override { ++count; }
+    void handle() override { ++count; }
 };
 
 // A left click delivered to the widget itself at a position that may lie outside it, as a mouse
