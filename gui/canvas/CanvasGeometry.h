@@ -8,8 +8,9 @@
 // helpers that move between spaces saturate instead of overflowing, since a file may put a node at
 // any 32-bit position.
 
-#include "gui/canvas/CableCurve.h"
 #include "base/Point.h"
+#include "gui/canvas/CableCurve.h"
+#include "model/VisualNode.h"
 
 #include <cstddef>
 #include <optional>
@@ -31,7 +32,7 @@ struct Rect {
 
 constexpr int gridSpacing = 32;
 // The box of every node, whatever its image size.
-constexpr Rect nodeBox{0, 0, 102, 102};
+constexpr Rect nodeBox{0, 0, VisualNode::boxSize, VisualNode::boxSize};
 
 // a + b and a - b per axis, held to the 32-bit range.
 Point saturatingAdd(Point a, Point b);

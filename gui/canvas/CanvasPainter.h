@@ -4,8 +4,8 @@
 // and one cable. Holds the images and fonts, loaded once per canvas. Every argument is in screen
 // coordinates.
 
-#include "gui/canvas/CableCurve.h"
 #include "base/Point.h"
+#include "gui/canvas/CableCurve.h"
 #include "model/VisualNode.h"
 
 #include <QFont>
