@@ -1,7 +1,7 @@
 #include "app/MaterialListing.h"
 
 #include "app/TerminalText.h"
-#include "core/Collector.h"
+#include "core/operators/Collector.h"
 
 #include <cstdio>
 #include <nlohmann/json.hpp>

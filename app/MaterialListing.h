@@ -3,7 +3,7 @@
 // What --list shows of a material: its nodes (id, type, size, every parameter's value and range) and
 // its collectors with their slots, as JSON (--list --json) or as text derived from the same data.
 
-#include "core/PackedMaterial.h"
+#include "core/packed/PackedMaterial.h"
 #include "model/Material.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "app/ParameterOverride.h"
 
 #include "app/UsageError.h"
-#include "core/Operator.h"
+#include "core/operators/Operator.h"
 
 #include <algorithm>
 #include <cctype>

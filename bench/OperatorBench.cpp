@@ -1,13 +1,13 @@
 // Every operator against a memcpy of the same image bytes, measured in one run, with one thread and
 // with two (the second argument, or the third for the mixer).
-#include "core/Checkboard.h"
-#include "core/Collector.h"
-#include "core/Displacement.h"
-#include "core/Mixer.h"
-#include "core/NormalMap.h"
-#include "core/Parallel.h"
-#include "core/SubPlasma.h"
-#include "core/Text.h"
+#include "core/operators/Checkboard.h"
+#include "core/operators/Collector.h"
+#include "core/operators/Displacement.h"
+#include "core/operators/Mixer.h"
+#include "core/operators/NormalMap.h"
+#include "core/operators/SubPlasma.h"
+#include "core/operators/Text.h"
+#include "core/parallel/Parallel.h"
 
 #include <benchmark/benchmark.h>
 #include <cstring>

@@ -19,8 +19,9 @@ endif()
 install(TARGETS core base EXPORT VelvorRuntimeTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
         INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velvor)
+# The vector kernels' shared -inl.h is compiled into the library only.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/core DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velvor
-        FILES_MATCHING PATTERN "*.h")
+        FILES_MATCHING PATTERN "*.h" PATTERN "*-inl.h" EXCLUDE)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/base DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/velvor
         FILES_MATCHING PATTERN "*.h")
 install(EXPORT VelvorRuntimeTargets NAMESPACE Velvor:: DESTINATION ${VELVOR_PACKAGE_DIR})

@@ -2,7 +2,7 @@
 // A small pixel budget keeps each run fast: the full budget is tested by the unit tests, and large
 // images would only measure memory bandwidth.
 #include "base/Exception.h"
-#include "core/PackedMaterial.h"
+#include "core/packed/PackedMaterial.h"
 
 #include <cstdint>
 #include <span>

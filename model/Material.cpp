@@ -1,7 +1,7 @@
 #include "model/Material.h"
 
 #include "base/Exception.h"
-#include "core/Collector.h"
+#include "core/operators/Collector.h"
 
 #include <algorithm>
 #include <utility>

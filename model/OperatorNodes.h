@@ -4,13 +4,13 @@
 // data (NodeType.h); each class owns its run-time operator and keeps it typed, so that the editor can
 // reach the parameter fields of the concrete operator.
 
-#include "core/Checkboard.h"
-#include "core/Collector.h"
-#include "core/Displacement.h"
-#include "core/Mixer.h"
-#include "core/NormalMap.h"
-#include "core/SubPlasma.h"
-#include "core/Text.h"
+#include "core/operators/Checkboard.h"
+#include "core/operators/Collector.h"
+#include "core/operators/Displacement.h"
+#include "core/operators/Mixer.h"
+#include "core/operators/NormalMap.h"
+#include "core/operators/SubPlasma.h"
+#include "core/operators/Text.h"
 #include "model/VisualNode.h"
 
 #include <memory>

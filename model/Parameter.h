@@ -4,8 +4,8 @@
 // block. The catalogue (NodeType.h) lists these records per type; the material file and the parameter
 // panel are derived from them, the packed block from the operator's own field list.
 
-#include "core/Operator.h"
-#include "core/ParameterField.h"
+#include "core/operators/Operator.h"
+#include "core/operators/ParameterField.h"
 
 #include <cstdint>
 #include <span>
@@ -37,8 +37,8 @@ struct ParameterInfo {
     // False for a value that lives in the file but has no editor in the panel.
     bool inPanel = true;
 
-    // The operator field the value lives in (the operator's own declaration, core/ParameterField.h);
-    // xmlKey is its name.
+    // The operator field the value lives in (the operator's own declaration,
+    // core/operators/ParameterField.h); xmlKey is its name.
     const Velvor::ParameterField* field = nullptr;
 
     // Numeric kinds: the field's value (16-bit values sign-extended, a colour's bits); set truncates

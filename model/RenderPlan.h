@@ -49,7 +49,8 @@ struct RenderPlan {
     std::size_t stepCount() const { return steps.size(); }
 };
 
-// Threads: the process-wide count (core/Parallel.h); with one, every step runs on the calling thread.
+// Threads: the process-wide count (core/parallel/Parallel.h); with one, every step runs on the calling
+// thread.
 struct RenderControl {
     // Checked between steps (between waves when threads run them) and by the operators between
     // bands of rows: once true, running operators stop, no further operator starts, every node

@@ -2,7 +2,7 @@
 
 #include "base/Exception.h"
 #include "base/TextFormat.h"
-#include "core/ParameterBytes.h"
+#include "core/packed/ParameterBytes.h"
 
 #include <atomic>
 #include <utility>

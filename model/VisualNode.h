@@ -8,7 +8,7 @@
 // each change (Material.h).
 
 #include "base/Point.h"
-#include "core/Operator.h"
+#include "core/operators/Operator.h"
 #include "model/Attributes.h"
 #include "model/NodeType.h"
 

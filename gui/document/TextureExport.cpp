@@ -2,7 +2,7 @@
 
 #include "base/File.h"
 #include "base/Progress.h"
-#include "core/Collector.h"
+#include "core/operators/Collector.h"
 #include "gui/dialogs/Dialogs.h"
 #include "io/ExportPreset.h"
 #include "model/Material.h"

@@ -1,6 +1,6 @@
 #include "gui/editors/WesternText.h"
 
-#include "core/TextCharacters.h"
+#include "core/text/TextCharacters.h"
 
 #include <QList>
 #include <array>

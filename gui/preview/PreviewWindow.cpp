@@ -1,6 +1,6 @@
 #include "gui/preview/PreviewWindow.h"
 
-#include "core/Collector.h"
+#include "core/operators/Collector.h"
 #include "gui/common/ImageConversion.h"
 #include "gui/windows/ResultWindow.h"
 #include "model/Material.h"

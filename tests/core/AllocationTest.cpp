@@ -1,7 +1,7 @@
 #include "Sanitizers.h"
 #include "TestImages.h"
-#include "core/OperatorFactory.h"
-#include "core/Parallel.h"
+#include "core/operators/OperatorFactory.h"
+#include "core/parallel/Parallel.h"
 
 #include <atomic>
 #include <cstdlib>

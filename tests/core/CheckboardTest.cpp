@@ -1,4 +1,4 @@
-#include "core/Checkboard.h"
+#include "core/operators/Checkboard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/Collector.h"
+#include "core/operators/Collector.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/Displacement.h"
+#include "core/operators/Displacement.h"
 
 #include "TestImages.h"
 

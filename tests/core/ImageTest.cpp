@@ -1,7 +1,7 @@
 #include "core/Image.h"
 
 #include "base/Exception.h"
-#include "core/Checkboard.h"
+#include "core/operators/Checkboard.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/MixerKernels.h"
+#include "core/kernels/MixerKernels.h"
 
 #include "EveryTarget.h"
 

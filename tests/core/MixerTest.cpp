@@ -1,4 +1,4 @@
-#include "core/Mixer.h"
+#include "core/operators/Mixer.h"
 
 #include "TestImages.h"
 

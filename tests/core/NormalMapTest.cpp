@@ -1,4 +1,4 @@
-#include "core/NormalMap.h"
+#include "core/operators/NormalMap.h"
 
 #include "TestImages.h"
 

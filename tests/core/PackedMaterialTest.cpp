@@ -1,9 +1,9 @@
-#include "core/PackedMaterial.h"
+#include "core/packed/PackedMaterial.h"
 
 #include "base/Exception.h"
-#include "core/Checkboard.h"
-#include "core/Collector.h"
-#include "core/Text.h"
+#include "core/operators/Checkboard.h"
+#include "core/operators/Collector.h"
+#include "core/operators/Text.h"
 
 #include <gtest/gtest.h>
 #include <string>

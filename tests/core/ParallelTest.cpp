@@ -1,4 +1,4 @@
-#include "core/Parallel.h"
+#include "core/parallel/Parallel.h"
 
 #include "Sanitizers.h"
 

@@ -1,5 +1,5 @@
-#include "core/OperatorFactory.h"
-#include "core/PackedMaterial.h"
+#include "core/operators/OperatorFactory.h"
+#include "core/packed/PackedMaterial.h"
 
 #include <gtest/gtest.h>
 #include <vector>

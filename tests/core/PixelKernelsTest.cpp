@@ -1,6 +1,8 @@
-#include "core/PixelKernels.h"
-
 #include "EveryTarget.h"
+#include "core/kernels/DisplacementKernels.h"
+#include "core/kernels/MixerKernels.h"
+#include "core/kernels/NormalKernels.h"
+#include "core/kernels/PlasmaKernels.h"
 
 #include <gtest/gtest.h>
 #include <random>

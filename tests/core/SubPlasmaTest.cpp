@@ -1,4 +1,4 @@
-#include "core/SubPlasma.h"
+#include "core/operators/SubPlasma.h"
 
 #include "TestImages.h"
 #include "core/RandomGenerator.h"

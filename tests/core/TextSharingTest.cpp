@@ -1,6 +1,6 @@
 // Faces and fontconfig's answers are shared by every Text operator of the process; these tests check
 // that sharing never shows in the pixels.
-#include "core/Text.h"
+#include "core/operators/Text.h"
 
 #include <atomic>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/Text.h"
+#include "core/operators/Text.h"
 
 #include <algorithm>
 #include <filesystem>

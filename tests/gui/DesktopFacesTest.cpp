@@ -1,6 +1,6 @@
 #include "gui/common/DesktopFaces.h"
 
-#include "core/FontMatch.h"
+#include "core/text/FontMatch.h"
 
 #include <QFileInfo>
 #include <QFontInfo>

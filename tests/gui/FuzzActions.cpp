@@ -5,7 +5,7 @@
 #include "base/Exception.h"
 #include "base/File.h"
 #include "base/Progress.h"
-#include "core/PackedMaterial.h"
+#include "core/packed/PackedMaterial.h"
 #include "gui/canvas/NodesView.h"
 #include "gui/document/MaterialFile.h"
 #include "gui/editors/OperatorEditor.h"

@@ -6,7 +6,7 @@
 #include "ScriptedDialogs.h"
 #include "WindowParts.h"
 #include "base/File.h"
-#include "core/PackedMaterial.h"
+#include "core/packed/PackedMaterial.h"
 #include "gui/canvas/NodesView.h"
 #include "gui/editors/OperatorEditor.h"
 #include "gui/editors/ValueEditorInt.h"

@@ -20,7 +20,7 @@ run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(path
     bin/velvor-render
     lib/libcore.a lib/libbase.a
-    include/velvor/core/PackedMaterial.h include/velvor/base/Exception.h
+    include/velvor/core/packed/PackedMaterial.h include/velvor/base/Exception.h
     lib/cmake/VelvorRuntime/VelvorRuntimeConfig.cmake
     lib/cmake/VelvorRuntime/VelvorRuntimeConfigVersion.cmake
     share/applications/velvor.desktop

@@ -2,7 +2,7 @@
 #include "ScriptedPrompt.h"
 #include "base/Exception.h"
 #include "base/Progress.h"
-#include "core/PackedMaterial.h"
+#include "core/packed/PackedMaterial.h"
 #include "io/MaterialXml.h"
 #include "io/PackedExport.h"
 

@@ -1,6 +1,6 @@
 #include "RecordingProgress.h"
-#include "core/Checkboard.h"
-#include "core/Parallel.h"
+#include "core/operators/Checkboard.h"
+#include "core/parallel/Parallel.h"
 #include "model/Material.h"
 #include "model/OperatorNodes.h"
 

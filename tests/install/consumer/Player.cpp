@@ -1,8 +1,7 @@
 // Renders a packed material and prints, per collector, its slot, size and how many pixels are not
 // transparent black: what a player linking the library would use.
 // The package puts include/velvor on the include path, as the library's own headers expect.
-#include <core/PackedMaterial.h>
-
+#include <core/packed/PackedMaterial.h>
 #include <cstdint>
 #include <fstream>
 #include <iostream>
@@ -15,7 +14,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::ifstream in(argv[1], std::ios::binary);
-    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
+                                          std::istreambuf_iterator<char>()};
     try {
         Velvor::PackedMaterial material(bytes);
         material.render();

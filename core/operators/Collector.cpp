@@ -1,0 +1,14 @@
+#include "core/operators/Collector.h"
+
+namespace Velvor {
+
+Collector::Collector(int width, int height)
+    : Operator(OperatorType::Collector, 1, width, height, collectorFields) {}
+
+void Collector::generate(const Image* const* inputs) {
+    if (inputs != nullptr && inputs[0] != nullptr) {
+        image_ = *inputs[0];
+    }
+}
+
+} // namespace Velvor
