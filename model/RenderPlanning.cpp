@@ -35,12 +35,14 @@ public:
         return slots_[found->second].second;
     }
 
-    // Whether update() would run the operator: every slot set and of the node's size.
+    // Whether update() would run the operator, asked the way update() asks it.
     bool canGenerate(VisualNode& node) {
         const std::vector<const VisualNode*>& slots = slotsOf(node);
-        return std::all_of(slots.begin(), slots.end(), [&](const VisualNode* source) {
-            return source != nullptr && source->getSize() == node.getSize();
-        });
+        images_.clear();
+        for (const VisualNode* source : slots) {
+            images_.push_back(source != nullptr ? &source->getOperator().getImage() : nullptr);
+        }
+        return Velvor::inputsFit(node.getOperator(), images_);
     }
 
     std::vector<std::pair<VisualNode*, std::vector<const VisualNode*>>> takeSlots() {
@@ -53,6 +55,7 @@ private:
     std::uint64_t clock_ = VisualNode::latestGeneration();
     std::unordered_map<const VisualNode*, std::size_t> slotIndex_;
     std::vector<std::pair<VisualNode*, std::vector<const VisualNode*>>> slots_; // in order of first visit
+    std::vector<const Velvor::Image*> images_;
 };
 
 // The walk of one renderCollector, written down as steps. A visit takes its node's input cables out of the

@@ -50,11 +50,8 @@ void VisualNode::setInput(int port, const VisualNode* source) {
 }
 
 void VisualNode::update() {
-    const Velvor::Image& own = operator_->getImage();
-    for (auto it = inputs_.rbegin(); it != inputs_.rend(); ++it) {
-        if (*it == nullptr || !(*it)->sameSizeAs(own)) {
-            return;
-        }
+    if (!Velvor::inputsFit(*operator_, inputs_)) {
+        return;
     }
     operator_->generate(inputs_.data());
     dirty_ = false;

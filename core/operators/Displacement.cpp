@@ -54,9 +54,7 @@ Displacement::Displacement(int width, int height)
     : Operator(OperatorType::Displacement, 2, width, height, displacementFields) {}
 
 void Displacement::generate(const Image* const* inputs) {
-    // A missing or mismatched input would be read out of bounds; the image is left as it was.
-    if (inputs == nullptr || inputs[0] == nullptr || inputs[1] == nullptr || !inputs[0]->sameSizeAs(image_) ||
-        !inputs[1]->sameSizeAs(image_) || image_.getPixelCount() == 0) {
+    if (!inputsFit(*this, portsOf(inputs)) || image_.getPixelCount() == 0) {
         return;
     }
     const Image& source = *inputs[0];
@@ -82,7 +80,7 @@ void Displacement::generate(const Image* const* inputs) {
     whole.byteShiftX = channelBitShift(amountXSource);
     whole.byteShiftY = channelBitShift(amountYSource);
 
-    forEachBand(height, std::max(1, 16384 / width), [&](int begin, int end) {
+    forEachBand(height, rowsPerBand(width), [&](int begin, int end) {
         for (int i = begin; i < end; ++i) {
             DisplacementSpan span = whole;
             span.row = i;

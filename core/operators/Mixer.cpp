@@ -5,13 +5,6 @@
 
 namespace Velvor {
 
-namespace {
-
-// Shorter spans are not worth handing to another thread.
-constexpr int pixelsPerBand = 16384;
-
-} // namespace
-
 Mixer::Mixer(int width, int height) : Operator(OperatorType::Mixer, 2, width, height, mixerFields) {}
 
 void Mixer::generate(const Image* const* inputs) {
@@ -21,9 +14,7 @@ void Mixer::generate(const Image* const* inputs) {
         image_.fill(0);
         return;
     }
-    // A missing or mismatched input would be read out of bounds; the image is left as it was.
-    if (inputs == nullptr || inputs[0] == nullptr || inputs[1] == nullptr || !inputs[0]->sameSizeAs(image_) ||
-        !inputs[1]->sameSizeAs(image_) || count == 0) {
+    if (!inputsFit(*this, portsOf(inputs)) || count == 0) {
         return;
     }
     const Pixel* a = inputs[0]->getPixels();

@@ -11,9 +11,7 @@ NormalMap::NormalMap(int width, int height)
     : Operator(OperatorType::NormalMap, 1, width, height, normalMapFields) {}
 
 void NormalMap::generate(const Image* const* inputs) {
-    // A missing or mismatched input would be read out of bounds; the image is left as it was.
-    if (inputs == nullptr || inputs[0] == nullptr || !inputs[0]->sameSizeAs(image_) ||
-        image_.getPixelCount() == 0) {
+    if (!inputsFit(*this, portsOf(inputs)) || image_.getPixelCount() == 0) {
         return;
     }
     const Image& source = *inputs[0];
@@ -23,7 +21,7 @@ void NormalMap::generate(const Image* const* inputs) {
     // by 255 and scaled by amount / 256.
     const float slopePerSum = static_cast<float>(amount) / 256.0f / (3.0f * 255.0f);
 
-    forEachBand(height, std::max(1, 16384 / width), [&](int begin, int end) {
+    forEachBand(height, rowsPerBand(width), [&](int begin, int end) {
         for (int r = begin; r < end; ++r) {
             const Pixel* below = source.row(r == 0 ? height - 1 : r - 1);
             const Pixel* current = source.row(r);

@@ -2,6 +2,7 @@
 
 #include "core/packed/ParameterBytes.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace Velvor {
@@ -9,6 +10,13 @@ namespace Velvor {
 Operator::Operator(OperatorType typeId, int numInputs, int width, int height,
                    std::span<const ParameterField> parameters)
     : image_(width, height), numInputs_(numInputs), typeId_(typeId), parameters_(parameters) {}
+
+bool inputsFit(const Operator& op, std::span<const Image* const> inputs) {
+    return inputs.size() == static_cast<std::size_t>(op.getNumInputs()) &&
+           std::all_of(inputs.begin(), inputs.end(), [&](const Image* input) {
+               return input != nullptr && input->sameSizeAs(op.getImage());
+           });
+}
 
 void Operator::resize(int width, int height) {
     image_ = Image(width, height);

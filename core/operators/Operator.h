@@ -3,8 +3,8 @@
 // The operator contract shared by every texture operator:
 // - An operator owns one image and fills all of it in one pass in generate().
 // - generate() receives the input images in port order (0 .. getNumInputs() - 1). Every input has the
-//   operator's own size; the caller guarantees it (operators do not check). Operators without inputs
-//   ignore the argument.
+//   operator's own size: callers ask inputsFit() first. An operator given inputs that do not fit
+//   leaves its image as it was. Operators without inputs ignore the argument.
 // - Parameters are public 16-bit fields (and 32-bit colours, and Text's string). Each operator hands
 //   its constructor one list of them (ParameterField.h), in block order; readParameters() and
 //   writeParameters() move exactly those fields, little-endian, to and from the packed parameter block,
@@ -56,6 +56,11 @@ public:
     const Image& getImage() const { return image_; }
 
 protected:
+    // The array generate() was handed, one entry a port; empty when there is none.
+    std::span<const Image* const> portsOf(const Image* const* inputs) const {
+        return {inputs, inputs != nullptr ? static_cast<std::size_t>(numInputs_) : 0};
+    }
+
     Image image_;
 
 private:
@@ -63,5 +68,10 @@ private:
     OperatorType typeId_;
     std::span<const ParameterField> parameters_;
 };
+
+// Whether the operator can generate from `inputs`: one image a port, in port order, none missing and
+// each of the operator's own size. Operators read every input with their own size, so anything else
+// would be read out of bounds.
+bool inputsFit(const Operator& op, std::span<const Image* const> inputs);
 
 } // namespace Velvor

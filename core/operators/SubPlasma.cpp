@@ -69,7 +69,7 @@ void SubPlasma::drawLattice(int step) {
 void SubPlasma::interpolateRows(int step) {
     const int width = image_.getWidth();
     const int latticeRows = (image_.getHeight() + step - 1) / step;
-    forEachBand(latticeRows, std::max(1, 16384 / width), [&](int begin, int end) {
+    forEachBand(latticeRows, rowsPerBand(width), [&](int begin, int end) {
         for (int r = begin * step; r < end * step; r += step) {
             const Pixel* lattice = image_.row(r);
             Pixel* out = scratch_.row(r);
@@ -100,7 +100,7 @@ void SubPlasma::interpolateColumns(int step) {
                             blueOf(colour) * v / 255);
     }
 
-    forEachBand(height, std::max(1, 16384 / width), [&](int begin, int end) {
+    forEachBand(height, rowsPerBand(width), [&](int begin, int end) {
         for (int i = begin; i < end; ++i) {
             const int f = i - i % step;
             const Pixel* const rows[4] = {scratch_.row(wrapIndex(f - step, height)), scratch_.row(f),

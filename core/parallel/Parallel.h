@@ -9,6 +9,7 @@
 // thread, as a plain loop. Counts are bounded by maxThreadCount, and a pass uses no more threads than
 // the system lets the process start (the OpenMP runtime ends the process when it cannot start one).
 
+#include <algorithm>
 #include <atomic>
 #include <utility>
 
@@ -16,6 +17,14 @@ namespace Velvor {
 
 // Far beyond any machine's processors; larger counts only exhaust the process's resources.
 constexpr int maxThreadCount = 4096;
+
+// Shorter spans of pixels are not worth handing to another thread.
+constexpr int pixelsPerBand = 16384;
+
+// The smallest band of rows `width` pixels long worth handing to another thread: at least one row.
+constexpr int rowsPerBand(int width) {
+    return std::max(1, pixelsPerBand / std::max(1, width));
+}
 
 // 1 .. maxThreadCount.
 int threadCount();
