@@ -16,20 +16,3 @@ public:
 private:
     std::string message_;
 };
-
-// Captures the calling thread's last system error (errno here) and carries the system's text for it.
-// The name is kept from the platform the program was first written for.
-class Win32Exception : public Exception {
-public:
-    Win32Exception();
-    int getErrorCode() const { return errorCode_; }
-
-private:
-    explicit Win32Exception(int errorCode);
-    int errorCode_;
-};
-
-class SystemException : public Exception {
-public:
-    SystemException();
-};
