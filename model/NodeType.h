@@ -28,9 +28,8 @@ struct PortNaming {
 };
 
 struct NodeTypeInfo {
-    std::int32_t id;         // the run-time operator's type id
-    std::string_view name;   // display name; lower-cased, the element name in the material file
-    std::int32_t iconBitmap; // icon id, 0 = none
+    std::int32_t id;       // the run-time operator's type id
+    std::string_view name; // display name; lower-cased, the element name in the material file
     // Builds the type's operator with the image size (x = width, y = height) and a dirty node around
     // it. Raises Exception when the image cannot be allocated.
     std::unique_ptr<VisualNode> (*create)(std::string name, Point position, Point size);

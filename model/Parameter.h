@@ -28,10 +28,7 @@ struct ParameterInfo {
     std::string_view label;
     std::string_view xmlKey;
     ParameterKind kind = ParameterKind::Int;
-    // Int and enum kinds: the 16-bit value; Colour: the word's bits.
-    std::int32_t defaultValue = 0;
-    std::string_view defaultText; // Text kind
-    std::int16_t minimum = 0;     // Int kind, inclusive
+    std::int16_t minimum = 0; // Int kind, inclusive
     std::int16_t maximum = 0;
     std::span<const EnumOption> options; // enum kinds, in display order
     // False for a value that lives in the file but has no editor in the panel.
