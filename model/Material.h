@@ -155,8 +155,8 @@ public:
     // A node reached again after its visit finished is not descended into again, which keeps
     // rendering polynomial; a dirty node upstream of it is then not tried a second time.
     // Exceptions from an operator propagate; the nodes updated before stay clean.
-    // Plans, then executes the plan (RenderPlan.h); `control` sets threads and cancellation, and the
-    // result is false when the render was cancelled.
+    // Plans, then executes the plan (RenderPlan.h); `control` carries the cancel flag, and the result
+    // is false when the render was cancelled. Threads are the process-wide count (core/parallel/Parallel.h).
     bool renderCollector(VisualNode& collector, Progress& progress, const RenderControl& control = {});
     // renderCollector for every collector (type id 0) in node order.
     bool renderAll(Progress& progress, const RenderControl& control = {});
