@@ -1,5 +1,6 @@
 #include "core/operators/Text.h"
 
+#include "core/parallel/Parallel.h"
 #include "core/text/TextRasteriser.h"
 
 #include <algorithm>
@@ -88,20 +89,24 @@ void Text::generate(const Image* const* /*inputs*/) {
     }
     const TextRegion region{static_cast<int>(firstColumn), static_cast<int>(firstRow),
                             static_cast<int>(endColumn - firstColumn), static_cast<int>(endRow - firstRow)};
-    std::vector<std::uint8_t>& coverage = rasteriser_->coverage;
-    coverage.assign(static_cast<std::size_t>(region.width) * static_cast<std::size_t>(region.height), 0);
-    rasteriser.render(line, region, coverage.data());
-
     Pixel palette[256];
     buildPalette(colour, palette);
-    for (int i = 0; i < region.height; ++i) {
-        const std::uint8_t* source = coverage.data() + static_cast<std::size_t>(i) * region.width;
-        const auto targetRow = static_cast<int>(height - 1 - oy - (firstRow + i));
-        Pixel* out = image_.row(targetRow) + (ox + firstColumn);
-        for (int j = 0; j < region.width; ++j) {
-            out[j] = palette[source[j]];
+    std::vector<std::uint8_t>& coverage = rasteriser_->coverage;
+    // One rasteriser, so one thread; in bands only so that a render being cancelled stops soon. The
+    // rasteriser clips exactly, so a band's coverage is the same as the whole region's.
+    forEachBandInTurn(region.height, rowsPerBand(width), [&](int begin, int end) {
+        const TextRegion band{region.left, region.top + begin, region.width, end - begin};
+        coverage.assign(static_cast<std::size_t>(band.width) * static_cast<std::size_t>(band.height), 0);
+        rasteriser.render(line, band, coverage.data());
+        for (int i = begin; i < end; ++i) {
+            const std::uint8_t* source = coverage.data() + static_cast<std::size_t>(i - begin) * band.width;
+            const auto targetRow = static_cast<int>(height - 1 - oy - (firstRow + i));
+            Pixel* out = image_.row(targetRow) + (ox + firstColumn);
+            for (int j = 0; j < band.width; ++j) {
+                out[j] = palette[source[j]];
+            }
         }
-    }
+    });
 }
 
 } // namespace Velvor

@@ -173,6 +173,12 @@ void forEachBand(int count, int minimumBand, BandFunction run, const void* body)
 #endif
 }
 
+void forEachBandInTurn(int count, int band, BandFunction run, const void* body) {
+    if (count > 0) {
+        runBandsInTurn(count, std::max(1, band), run, body, cancelFlag);
+    }
+}
+
 void forEachTask(int count, TaskFunction run, const void* body) {
 #if defined(_OPENMP)
     // Bands inside a task run in turn, so threads beyond the tasks would only wait.

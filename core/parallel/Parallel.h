@@ -73,6 +73,7 @@ private:
 namespace parallelDetail {
 using BandFunction = void (*)(const void* body, int begin, int end);
 void forEachBand(int count, int minimumBand, BandFunction run, const void* body);
+void forEachBandInTurn(int count, int band, BandFunction run, const void* body);
 using TaskFunction = void (*)(const void* body, int task);
 void forEachTask(int count, TaskFunction run, const void* body);
 } // namespace parallelDetail
@@ -83,6 +84,16 @@ void forEachTask(int count, TaskFunction run, const void* body);
 template <class Body> void forEachBand(int count, int minimumBand, const Body& body) {
     parallelDetail::forEachBand(
         count, minimumBand,
+        [](const void* context, int begin, int end) { (*static_cast<const Body*>(context))(begin, end); },
+        &body);
+}
+
+// For a pass that cannot be shared between threads: calls body(begin, end) on the calling thread, in
+// order, on bands of `band` rows (the last may be shorter) covering 0 .. count - 1, starting no
+// further band once the cancel flag is raised. Without a CancelScope the whole range is one band.
+template <class Body> void forEachBandInTurn(int count, int band, const Body& body) {
+    parallelDetail::forEachBandInTurn(
+        count, band,
         [](const void* context, int begin, int end) { (*static_cast<const Body*>(context))(begin, end); },
         &body);
 }
