@@ -1,11 +1,12 @@
 #pragma once
 
 // Rendering off the user-interface thread, so the window stays responsive while a large material
-// renders. The plan is made on the user-interface thread (it reads the graph); a worker thread runs
-// it. Progress reaches the user-interface thread as queued signals, in order. The material's edit gate
-// stops a running render before any edit it reads, so an edit never races a running operator: the
-// render is cancelled between bands of rows, what it did not finish stays dirty, and it is started
-// again after the edit from the new state. Images are read by views only when a render has finished.
+// renders. The plan is made on the user-interface thread (it reads the graph); the process's one
+// render thread runs it. Progress reaches the user-interface thread as queued signals, in order. The
+// material's edit gate stops a running render before any edit it reads, so an edit never races a
+// running operator: the operator stops within a band of rows, what it did not finish stays dirty,
+// and the render starts again after the edit from the new state (also when the edit was refused).
+// Views copy images only while no render writes them: when one has finished, or with it stopped.
 
 #include "model/Material.h"
 #include "model/RenderPlan.h"

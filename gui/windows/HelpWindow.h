@@ -15,7 +15,6 @@ public:
     // With the editor's window as parent, so that it takes input while the editing run is modal.
     explicit HelpWindow(QWidget* parent = nullptr);
 
-    QTextBrowser& getBrowser() { return *browser_; }
 
 private:
     QTextBrowser* browser_;

@@ -23,7 +23,6 @@ public:
     void addLine(const std::string& line);
     // Every line received, each followed by "\r\n".
     const std::string& getText() const { return text_; }
-    QPlainTextEdit& getEdit() { return *edit_; }
 
 private:
     class Listener : public Event<const std::string&> {

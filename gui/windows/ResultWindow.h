@@ -36,8 +36,6 @@ public:
     QString getNotCurrentText() const;
     NodeId getNode() const { return node_; }
     ResultView& getView() { return *view_; }
-    QAction& tiledAction() { return *tiled_; }
-    QAction& exportAction() { return *export_; }
 
 private:
     class Redrawer : public Event<> {

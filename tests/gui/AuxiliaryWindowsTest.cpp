@@ -1,5 +1,6 @@
 #include "PngDecoding.h"
 #include "ScriptedDialogs.h"
+#include "WindowParts.h"
 #include "base/Progress.h"
 #include "gui/windows/ProgressReporter.h"
 #include "gui/windows/HelpWindow.h"
@@ -19,6 +20,10 @@
 #include <filesystem>
 
 namespace {
+
+QTextBrowser& browserOf(HelpWindow& window) {
+    return *window.findChild<QTextBrowser*>();
+}
 
 // A 256 x 256 image whose displayed top-left pixel is red and the rest blue, in a 600 x 350 view.
 class ResultWindowTest : public ::testing::Test {
@@ -61,10 +66,10 @@ TEST_F(ResultWindowTest, TilesStartTopLeftAndAreCutAtTheEdges) {
     EXPECT_EQ(tiled.pixel(1, 0), qRgb(0, 0, 255));
     EXPECT_EQ(tiled.pixel(599, 349), qRgb(0, 0, 255)); // cut copies still fill the view
 
-    window->tiledAction().trigger();
+    actionOf(*window, "&Tiled")->trigger();
     const QImage single = shown(*window);
     EXPECT_TRUE(red(single, 0, 0));
-    EXPECT_FALSE(window->tiledAction().isChecked());
+    EXPECT_FALSE(actionOf(*window, "&Tiled")->isChecked());
     const QRgb fill = window->getView().palette().color(QPalette::Base).rgb();
     EXPECT_EQ(single.pixel(256, 0), fill);
     EXPECT_EQ(single.pixel(0, 256), fill);
@@ -73,9 +78,9 @@ TEST_F(ResultWindowTest, TilesStartTopLeftAndAreCutAtTheEdges) {
     // A second window of the same node keeps its own setting; toggling twice returns to tiled.
     auto* other = new ResultWindow(nullptr, material, id, registry, dialogs);
     EXPECT_TRUE(other->getView().isTiled());
-    window->tiledAction().trigger();
+    actionOf(*window, "&Tiled")->trigger();
     EXPECT_TRUE(window->getView().isTiled());
-    EXPECT_TRUE(window->tiledAction().isChecked());
+    EXPECT_TRUE(actionOf(*window, "&Tiled")->isChecked());
     EXPECT_EQ(registry.getObserverCount(), 2u);
 }
 
@@ -83,8 +88,8 @@ TEST_F(ResultWindowTest, ExportSavesTheImageAndADeletedNodeShowsOnlyTheFill) {
     auto* window = new ResultWindow(nullptr, material, id, registry, dialogs);
     const std::string path = (std::filesystem::temp_directory_path() / "velvor-result-export.png").string();
     dialogs.files.push_back(path);
-    ASSERT_TRUE(window->exportAction().isEnabled());
-    window->exportAction().trigger();
+    ASSERT_TRUE(actionOf(*window, "&Export bitmap...")->isEnabled());
+    actionOf(*window, "&Export bitmap...")->trigger();
     const Picture picture = decode(path);
     ASSERT_EQ(picture.width, 256u);
     EXPECT_EQ(picture.at(0, 0)[0], 255); // the red corner, top-left as displayed
@@ -116,7 +121,7 @@ TEST(LogWindowTest, EachOpenWindowGetsTheLinesLoggedAfterItOpened) {
     reporter.message("b");
     EXPECT_EQ(first->getText(), "a\r\nb\r\n");
     EXPECT_EQ(second->getText(), "b\r\n");
-    EXPECT_EQ(first->getEdit().toPlainText(), "a\nb");
+    EXPECT_EQ(first->findChild<QPlainTextEdit*>()->toPlainText(), "a\nb");
     EXPECT_EQ(first->windowTitle(), "Log...");
     EXPECT_EQ(status.text(), "b");
     EXPECT_EQ(reporter.getMessages(), (std::vector<std::string>{"before", "a", "b"}));
@@ -137,12 +142,12 @@ TEST(HelpWindowTest, OpensAtTheStartWithNothingSelected) {
     auto* second = new HelpWindow;
     EXPECT_EQ(first->windowTitle(), "ostra.Tools: Velvor / Help");
     for (HelpWindow* window : {first, second}) {
-        EXPECT_TRUE(window->getBrowser().toPlainText().startsWith("Velvor Quick Help"));
-        EXPECT_FALSE(window->getBrowser().textCursor().hasSelection());
-        EXPECT_EQ(window->getBrowser().textCursor().position(), 0);
+        EXPECT_TRUE(browserOf(*window).toPlainText().startsWith("Velvor Quick Help"));
+        EXPECT_FALSE(browserOf(*window).textCursor().hasSelection());
+        EXPECT_EQ(browserOf(*window).textCursor().position(), 0);
     }
     for (const char* topic : {"panning", "Creating new cables", "Show result window", "Undo"}) {
-        EXPECT_TRUE(first->getBrowser().toPlainText().contains(topic)) << topic;
+        EXPECT_TRUE(browserOf(*first).toPlainText().contains(topic)) << topic;
     }
     HelperWindow::closeAll();
 }

@@ -119,7 +119,7 @@ TEST_F(MainWindowTest, ExportsShowFinishedPicturesAndARefusedEditLetsTheRenderFi
     const std::string png =
         (std::filesystem::temp_directory_path() / "velvor-export-during-render.png").string();
     dialogs.files.push_back(png);
-    shown->exportAction().trigger();
+    actionOf(*shown, "&Export bitmap...")->trigger();
     EXPECT_EQ(decode(png).at(0, 0)[1], (finished.row(255)[0] >> 8) & 0xFFu); // green of the top-left pixel
     std::filesystem::remove(png);
 

@@ -33,8 +33,8 @@ inline QLabel& labelOf(MainWindow& window, const char* name) {
     return *window.findChild<QLabel*>(name);
 }
 
-// A menu entry by its text, "&Enable auto rendering" for example.
-inline QAction* actionOf(MainWindow& window, const QString& text) {
+// A window's menu entry by its text, "&Enable auto rendering" for example.
+inline QAction* actionOf(QWidget& window, const QString& text) {
     for (QAction* action : window.findChildren<QAction*>()) {
         if (action->text() == text) {
             return action;
