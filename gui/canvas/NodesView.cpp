@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "gui/canvas/CanvasGeometry.h"
+#include "gui/canvas/CanvasZoom.h"
 #include "gui/canvas/RenameDialog.h"
 #include "gui/common/ImageConversion.h"
 #include "gui/common/ShownName.h"
@@ -66,7 +67,40 @@ const Cable* NodesView::selectedCable() const {
 }
 
 Point NodesView::spawnPoint() const {
-    return toCanvas({20, 20});
+    return toCanvas(unscaledPoint({20, 20}, getZoom()));
+}
+
+double NodesView::getZoom() const {
+    return zoomFactor(zoomStep_);
+}
+
+Point NodesView::viewSize() const {
+    return unscaledSize(getClientSize(), getZoom());
+}
+
+void NodesView::zoomAt(Point pixel, int steps) {
+    const int step = clampZoomStep(zoomStep_ + steps);
+    if (step == zoomStep_) {
+        return;
+    }
+    panning_ = panningZoomedAround(panning_, pixel, getZoom(), zoomFactor(step));
+    zoomStep_ = step;
+    redraw();
+}
+
+void NodesView::zoomToFit() {
+    std::vector<Point> positions;
+    for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
+        positions.push_back(material_.getNode(i).getPosition());
+    }
+    zoomStep_ = fittingZoomStep(positions, getClientSize());
+    reorient();
+    redraw();
+}
+
+void NodesView::showActualSize() {
+    const Point size = getClientSize();
+    zoomAt({size.x / 2, size.y / 2}, -zoomStep_);
 }
 
 void NodesView::reorient() {
@@ -74,7 +108,7 @@ void NodesView::reorient() {
     for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
         positions.push_back(material_.getNode(i).getPosition());
     }
-    if (const std::optional<Point> panning = reorientedPanning(positions, getClientSize())) {
+    if (const std::optional<Point> panning = reorientedPanning(positions, viewSize())) {
         panning_ = *panning;
         redraw();
     }
@@ -207,7 +241,9 @@ void NodesView::paintAnnotations(QPainter& painter, const VisualNode& node, Poin
 
 void NodesView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const Point viewSize = getClientSize();
+    const Point viewSize = this->viewSize();
+    painter.scale(getZoom(), getZoom());
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, getZoom() < 1);
     try {
         painter_.paintBackground(painter, viewSize, panning_, palette().color(QPalette::Base));
         const VisualNode* selected = selectedNode();

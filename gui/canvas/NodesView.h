@@ -5,7 +5,9 @@
 // only view state (panning, selection, the drag, the cable being drawn); the graph is the
 // material's, and the canvas repaints whenever the material announces a change.
 //
-// Screen points are pixels of the view; screen = canvas + panning (CanvasGeometry.h).
+// Screen points are unscaled points of the view, screen = canvas + panning (CanvasGeometry.h); the
+// zoom scales them to pixels when painting and back when the mouse reports (CanvasZoom.h). The zoom
+// is a view setting: it is no edit and is not saved.
 //
 // Four event lists tell the editor what the user did, each fired with the view as payload except
 // the resize events:
@@ -45,6 +47,14 @@ public:
     // Centres the bounding box of all nodes in the view; nothing without nodes.
     void reorient();
     Point getPanning() const { return panning_; }
+    double getZoom() const;
+    // Zooms by whole steps (a quarter octave each) around a pixel of the view, keeping the canvas
+    // point under it in place.
+    void zoomAt(Point pixel, int steps);
+    // The largest zoom up to 1:1 that shows every node, centred.
+    void zoomToFit();
+    // Back to 1:1 around the view's middle.
+    void showActualSize();
     // Drops the cable being drawn; false when there was none.
     bool cancelGesture();
 
@@ -82,6 +92,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     enum class SelectionKind { None, Node, Cable };
@@ -122,6 +133,10 @@ private:
     void forgetWhatIsGone();
     void updateCursor();
 
+    // The view's size in unscaled points.
+    Point viewSize() const;
+    // Where the mouse is, in unscaled points.
+    Point screenPointOf(const QMouseEvent* event) const;
     Point toScreen(Point canvas) const;
     Point toCanvas(Point screen) const;
     VisualNode* nodeUnder(Point screen) const;
@@ -138,6 +153,8 @@ private:
 
     Selection selection_;
     Point panning_;
+    int zoomStep_ = 0;
+    int wheelRemainder_ = 0; // eighths of a degree not yet turned into a step
     MouseMode mouseMode_ = MouseMode::None;
     Point mouseDown_;
     Point panStart_;

@@ -2,6 +2,7 @@
 // the node menu and the keys.
 
 #include "gui/canvas/CanvasGeometry.h"
+#include "gui/canvas/CanvasZoom.h"
 #include "gui/canvas/NodesView.h"
 #include "gui/common/ShownName.h"
 #include "gui/dialogs/ExceptionBox.h"
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QWheelEvent>
 
 namespace {
 
@@ -23,7 +25,7 @@ Point pointOf(const QMouseEvent* event) {
 
 void NodesView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
-    const Point p = pointOf(event);
+    const Point p = screenPointOf(event);
     guarded(this, [&] {
         if (event->button() == Qt::LeftButton) {
             leftPress(p);
@@ -115,11 +117,12 @@ void NodesView::openNodeMenu(Point p) {
     menu.addAction(QStringLiteral("Double the size"), this, command(&NodesView::doubleSelectedSize));
     menu.addAction(QStringLiteral("Half the size"), this, command(&NodesView::halveSelectedSize));
     menu.addAction(QStringLiteral("Custom size..."))->setEnabled(false);
-    menu.exec(mapToGlobal(QPoint(p.x, p.y)));
+    const Point pixel = pixelOf(p, getZoom());
+    menu.exec(mapToGlobal(QPoint(pixel.x, pixel.y)));
 }
 
 void NodesView::mouseMoveEvent(QMouseEvent* event) {
-    guarded(this, [&] { moveTo(pointOf(event)); });
+    guarded(this, [&] { moveTo(screenPointOf(event)); });
     updateCursor();
 }
 
@@ -163,6 +166,22 @@ void NodesView::keyPressEvent(QKeyEvent* event) {
     } else {
         Window::keyPressEvent(event);
     }
+}
+
+// The wheel zooms around the mouse, a step for each notch (high-resolution wheels add up).
+void NodesView::wheelEvent(QWheelEvent* event) {
+    wheelRemainder_ += event->angleDelta().y();
+    const int steps = wheelRemainder_ / 120;
+    wheelRemainder_ -= steps * 120;
+    if (steps != 0) {
+        const QPoint at = event->position().toPoint();
+        zoomAt({at.x(), at.y()}, steps);
+    }
+    event->accept();
+}
+
+Point NodesView::screenPointOf(const QMouseEvent* event) const {
+    return unscaledPoint(pointOf(event), getZoom());
 }
 
 void NodesView::updateCursor() {

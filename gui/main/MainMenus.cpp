@@ -75,6 +75,12 @@ void MainWindow::buildMenus(QMenuBar& menus) {
 
     QMenu* view = menus.addMenu("&View");
     connect(view->addAction("&Reorient view"), &QAction::triggered, this, [this] { canvas_->reorient(); });
+    QAction* fit = view->addAction("&Zoom to fit");
+    fit->setShortcut(Qt::Key_Home);
+    connect(fit, &QAction::triggered, this, [this] { canvas_->zoomToFit(); });
+    QAction* actual = view->addAction("A&ctual size");
+    actual->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(actual, &QAction::triggered, this, [this] { canvas_->showActualSize(); });
     connect(view->addAction("Open &all"), &QAction::triggered, this, guardedCommand([this] { openAll(); }));
     connect(view->addAction("&Preview"), &QAction::triggered, this,
             guardedCommand([this] { showPreview(); }));

@@ -4,6 +4,7 @@
 // event lists fire.
 
 #include "gui/canvas/CanvasGeometry.h"
+#include "gui/canvas/CanvasZoom.h"
 #include "gui/canvas/NodesView.h"
 
 #include <QApplication>
@@ -42,9 +43,14 @@ inline void hover(QWidget& widget, Point p) {
 }
 
 // Where a point relative to the node's top-left corner is on the screen.
-inline Point onScreen(const NodesView& view, const VisualNode& node, Point relative) {
+// A point relative to a node's corner in the view's unscaled points, and in pixels at its zoom.
+inline Point unscaledOnScreen(const NodesView& view, const VisualNode& node, Point relative) {
     return {node.getPosition().x + view.getPanning().x + relative.x,
             node.getPosition().y + view.getPanning().y + relative.y};
+}
+
+inline Point onScreen(const NodesView& view, const VisualNode& node, Point relative) {
+    return pixelOf(unscaledOnScreen(view, node, relative), view.getZoom());
 }
 
 inline Point portCentreOnScreen(const NodesView& view, const VisualNode& node, int port) {

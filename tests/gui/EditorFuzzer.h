@@ -28,6 +28,7 @@ enum class FuzzAction : std::uint8_t {
     Redo,          // Ctrl+Shift+Z
     CloseWindow,   // closes one open result, log, help or preview window
     WaitForRender, // lets a running render finish
+    Wheel,         // mouse wheel notches over the canvas (zoom)
     Count
 };
 

@@ -26,6 +26,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <array>
 #include <cstring>
 #include <functional>
@@ -95,6 +96,15 @@ void Session::act(const FuzzStep& step) {
     case FuzzAction::Key:
         pressKey(step.a);
         break;
+    case FuzzAction::Wheel: {
+        // One to three notches either way, over a node or anywhere in the view.
+        const Point at = step.b % 2 == 0 ? pointOnNode(step.a, step.c) : pointInView(step.a);
+        const int notches = static_cast<int>(step.c % 7) - 3;
+        QWheelEvent wheel(QPointF(at.x, at.y), canvas().mapToGlobal(QPointF(at.x, at.y)), {},
+                          {0, 120 * notches}, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&canvas(), &wheel);
+        break;
+    }
     case FuzzAction::NodeMenu:
         if (const VisualNode* node = nodeNumber(step.a)) {
             // The middle of the box's lower half holds no port.
@@ -132,10 +142,10 @@ Point Session::cableMiddle(std::uint32_t n) {
         return pointInView(n);
     }
     const Cable& cable = material().getCable(n % material().getCableCount());
-    const CableCurve curve = cableCurveBetween(onScreen(canvas(), cable.getFrom(), {0, 0}),
-                                               onScreen(canvas(), cable.getTo(), {0, 0}), cable.getToPort(),
-                                               cable.getTo().getInputCount());
-    return curve[cableCurvePointCount / 2];
+    const CableCurve curve = cableCurveBetween(unscaledOnScreen(canvas(), cable.getFrom(), {0, 0}),
+                                               unscaledOnScreen(canvas(), cable.getTo(), {0, 0}),
+                                               cable.getToPort(), cable.getTo().getInputCount());
+    return pixelOf(curve[cableCurvePointCount / 2], canvas().getZoom());
 }
 
 void Session::pressKey(std::uint32_t n) {
