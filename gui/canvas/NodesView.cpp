@@ -54,7 +54,39 @@ void NodesView::selectNone() {
 
 void NodesView::select(Selection selection) {
     selection_ = selection;
+    selectedNodes_.clear();
+    if (selection.kind == SelectionKind::Node) {
+        selectedNodes_.insert(selection.node);
+    }
     selectionEvents_.fire(selectedNode());
+}
+
+void NodesView::selectNodes(std::set<NodeId> nodes) {
+    if (nodes.size() == 1) {
+        select({SelectionKind::Node, *nodes.begin(), 0});
+        return;
+    }
+    selection_ = {};
+    selectedNodes_ = std::move(nodes);
+    selectionEvents_.fire(nullptr);
+}
+
+void NodesView::toggleNode(const VisualNode& node) {
+    std::set<NodeId> nodes = selectedNodes_;
+    if (!nodes.erase(node.getId())) {
+        nodes.insert(node.getId());
+    }
+    selectNodes(std::move(nodes));
+}
+
+std::vector<const VisualNode*> NodesView::selectedNodes() const {
+    std::vector<const VisualNode*> nodes;
+    for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
+        if (selectedNodes_.contains(material_.getNode(i).getId())) {
+            nodes.push_back(&material_.getNode(i));
+        }
+    }
+    return nodes;
 }
 
 VisualNode* NodesView::selectedNode() const {
@@ -143,6 +175,10 @@ void NodesView::renameSelectedNode() {
 }
 
 void NodesView::deleteSelection() {
+    if (selectedNodes_.size() > 1) {
+        deleteSelectedNodes();
+        return;
+    }
     std::unique_ptr<MaterialCommand> command;
     if (const VisualNode* node = selectedNode(); node != nullptr && node->getTypeId() != 0) {
         command = std::make_unique<RemoveNodeCommand>(material_, node->getId());
@@ -162,6 +198,34 @@ void NodesView::deleteSelection() {
         selection_ = previous;
         throw;
     }
+    selectNone();
+    redraw();
+    changeEvents_.fire();
+}
+
+void NodesView::deleteSelectedNodes() {
+    std::vector<NodeId> doomed;
+    for (const VisualNode* node : selectedNodes()) {
+        if (node->getTypeId() != 0) {
+            doomed.push_back(node->getId());
+        }
+    }
+    if (doomed.empty()) {
+        return;
+    }
+    selection_ = {};
+    selectedNodes_.clear();
+    undoStack_.beginMacro(doomed.size() == 1 ? "Delete node" : "Delete nodes");
+    try {
+        for (const NodeId id : doomed) {
+            pushEdit(undoStack_, std::make_unique<RemoveNodeCommand>(material_, id));
+        }
+    } catch (...) {
+        undoStack_.endMacro();
+        selectNone();
+        throw;
+    }
+    undoStack_.endMacro();
     selectNone();
     redraw();
     changeEvents_.fire();
@@ -246,12 +310,11 @@ void NodesView::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, getZoom() < 1);
     try {
         painter_.paintBackground(painter, viewSize, panning_, palette().color(QPalette::Base));
-        const VisualNode* selected = selectedNode();
         for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
             const VisualNode& node = material_.getNode(i);
             const Point position = toScreen(node.getPosition());
             if (mayShow(position, viewSize)) {
-                painter_.paintNode(painter, node, position, &node == selected);
+                painter_.paintNode(painter, node, position, selectedNodes_.contains(node.getId()));
                 paintAnnotations(painter, node, position);
             }
         }
@@ -266,6 +329,13 @@ void NodesView::paintEvent(QPaintEvent*) {
         for (std::size_t i = 0; i < curves.size(); ++i) {
             painter_.paintCable(painter, curves[i], &material_.getCable(i) == selectedOne,
                                 CableTarget::Accepting);
+        }
+        if (mouseMode_ == MouseMode::Banding) {
+            const QRect band =
+                QRect(QPoint(mouseDown_.x, mouseDown_.y), QPoint(bandEnd_.x, bandEnd_.y)).normalized();
+            painter.setPen(QPen(palette().color(QPalette::Highlight), 0, Qt::DashLine));
+            painter.setBrush(QColor(60, 120, 220, 40));
+            painter.drawRect(band);
         }
     } catch (const Exception& exception) {
         // No message box from painting, which would ask for painting again.
@@ -291,6 +361,16 @@ void NodesView::forgetWhatIsGone() {
     if ((selection_.kind == SelectionKind::Node && selectedNode() == nullptr) ||
         (selection_.kind == SelectionKind::Cable && selectedCable() == nullptr)) {
         selectNone();
+    } else if (selectedNodes_.size() > 1) {
+        std::set<NodeId> present;
+        for (const NodeId id : selectedNodes_) {
+            if (material_.findNode(id) != nullptr) {
+                present.insert(id);
+            }
+        }
+        if (present.size() != selectedNodes_.size()) {
+            selectNodes(std::move(present));
+        }
     }
 }
 

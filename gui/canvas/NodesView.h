@@ -24,6 +24,7 @@
 
 #include <QUndoStack>
 #include <optional>
+#include <set>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -37,8 +38,14 @@ public:
 
     void selectNode(const VisualNode& node);
     void selectNone();
-    // The selected node, or null when nothing or a cable is selected.
+    // The selected node, or null when nothing, a cable or several nodes are selected.
     VisualNode* selectedNode() const;
+    // Every selected node (Ctrl+click and Shift+drag select several), in material order.
+    std::vector<const VisualNode*> selectedNodes() const;
+    // Selects these nodes together; one alone is selected as by a click.
+    void selectNodes(std::set<NodeId> nodes);
+    // Adds the node to the selection, or takes it out.
+    void toggleNode(const VisualNode& node);
     // The selected cable, or null.
     const Cable* selectedCable() const;
 
@@ -96,7 +103,7 @@ protected:
 
 private:
     enum class SelectionKind { None, Node, Cable };
-    enum class MouseMode { None, Panning, Moving };
+    enum class MouseMode { None, Panning, Moving, Banding };
 
     // A cable is named by the input it ends at: one cable per input port.
     struct Selection {
@@ -124,11 +131,18 @@ private:
     };
 
     void paintAnnotations(QPainter& painter, const VisualNode& node, Point position) const;
-    void leftPress(Point p);
+    void leftPress(Point p, Qt::KeyboardModifiers modifiers);
+    void leftRelease(Point p);
+    // Starts a drag of the node under the press, with the rest of the selection when it is part of it.
+    void startMoving(const VisualNode& node);
+    // The rubber band's corners on the canvas, and the nodes whose boxes it touches.
+    std::set<NodeId> nodesInBand() const;
     void rightPress(Point p);
     void moveTo(Point p);
     void openNodeMenu(Point p);
     void fireResize(Point size);
+    // Delete on several selected nodes: all but the collectors, as one step.
+    void deleteSelectedNodes();
     void select(Selection selection);
     void forgetWhatIsGone();
     void updateCursor();
@@ -158,8 +172,11 @@ private:
     MouseMode mouseMode_ = MouseMode::None;
     Point mouseDown_;
     Point panStart_;
-    Point dragStart_;
+    std::set<NodeId> selectedNodes_;
+    std::vector<std::pair<NodeId, Point>> dragStarts_; // every node the drag moves, where it began
     NodeId dragged_{};
+    bool pressedInGroup_ = false; // a click on one of several selected nodes, not yet a drag
+    Point bandEnd_;
     int dragCount_ = 0; // tells one drag's moves from the next drag's
     std::optional<DrawnCable> cable_;
 

@@ -28,7 +28,7 @@ void NodesView::mousePressEvent(QMouseEvent* event) {
     const Point p = screenPointOf(event);
     guarded(this, [&] {
         if (event->button() == Qt::LeftButton) {
-            leftPress(p);
+            leftPress(p, event->modifiers());
         } else if (event->button() == Qt::RightButton) {
             rightPress(p);
         }
@@ -36,7 +36,7 @@ void NodesView::mousePressEvent(QMouseEvent* event) {
     updateCursor();
 }
 
-void NodesView::leftPress(Point p) {
+void NodesView::leftPress(Point p, Qt::KeyboardModifiers modifiers) {
     if (mouseMode_ != MouseMode::None) {
         return;
     }
@@ -44,25 +44,72 @@ void NodesView::leftPress(Point p) {
     if (cable_) {
         return;
     }
+    const VisualNode* under = nodeUnder(p);
+    if ((modifiers & Qt::ControlModifier) != 0) {
+        // Ctrl+click adds a node to the selection or takes it out; it neither drags nor pans.
+        if (under != nullptr) {
+            toggleNode(*under);
+            redraw();
+        }
+        return;
+    }
     const std::vector<CableCurve> curves = cableCurves();
-    if (const std::optional<std::size_t> cable = cableAt(curves, p)) {
+    const std::optional<std::size_t> cable = cableAt(curves, p);
+    if ((modifiers & Qt::ShiftModifier) != 0 && under == nullptr && !cable) {
+        bandEnd_ = p;
+        mouseMode_ = MouseMode::Banding;
+        return;
+    }
+    pressedInGroup_ =
+        under != nullptr && !cable && selectedNodes_.size() > 1 && selectedNodes_.contains(under->getId());
+    if (cable) {
         const Cable& hit = material_.getCable(*cable);
         select({SelectionKind::Cable, hit.getTo().getId(), hit.getToPort()});
-    } else if (const VisualNode* node = nodeUnder(p)) {
-        selectNode(*node);
-    } else {
+    } else if (under != nullptr && !pressedInGroup_) {
+        selectNode(*under);
+    } else if (under == nullptr) {
         selectNone();
     }
     redraw();
     if (const VisualNode* node = nodeUnder(p)) {
-        dragStart_ = node->getPosition();
-        dragged_ = node->getId();
-        ++dragCount_;
-        mouseMode_ = MouseMode::Moving;
+        startMoving(*node);
     } else {
         panStart_ = panning_;
         mouseMode_ = MouseMode::Panning;
     }
+}
+
+void NodesView::startMoving(const VisualNode& node) {
+    dragStarts_.clear();
+    if (selectedNodes_.size() > 1 && selectedNodes_.contains(node.getId())) {
+        for (const VisualNode* selected : selectedNodes()) {
+            dragStarts_.emplace_back(selected->getId(), selected->getPosition());
+        }
+    } else {
+        dragStarts_.emplace_back(node.getId(), node.getPosition());
+    }
+    dragged_ = node.getId();
+    ++dragCount_;
+    mouseMode_ = MouseMode::Moving;
+}
+
+std::set<NodeId> NodesView::nodesInBand() const {
+    const Point a = toCanvas(mouseDown_);
+    const Point b = toCanvas(bandEnd_);
+    const std::int64_t left = std::min(a.x, b.x);
+    const std::int64_t right = std::max(a.x, b.x);
+    const std::int64_t top = std::min(a.y, b.y);
+    const std::int64_t bottom = std::max(a.y, b.y);
+    std::set<NodeId> nodes;
+    for (std::size_t i = 0; i < material_.getNodeCount(); ++i) {
+        const VisualNode& node = material_.getNode(i);
+        const std::int64_t x = node.getPosition().x;
+        const std::int64_t y = node.getPosition().y;
+        if (x <= right && x + nodeBox.right > left && y <= bottom && y + nodeBox.bottom > top) {
+            nodes.insert(node.getId());
+        }
+    }
+    return nodes;
 }
 
 void NodesView::rightPress(Point p) {
@@ -132,13 +179,26 @@ void NodesView::moveTo(Point p) {
         panning_ = saturatingAdd(panStart_, delta);
         redraw();
     } else if (mouseMode_ == MouseMode::Moving) {
-        const VisualNode* node = material_.findNode(dragged_);
-        const Point position = saturatingAdd(dragStart_, delta);
-        if (node != nullptr && node->getPosition() != position) {
+        std::vector<std::pair<NodeId, Point>> positions;
+        bool moved = false;
+        for (const auto& [id, start] : dragStarts_) {
+            const VisualNode* node = material_.findNode(id);
+            const Point position = saturatingAdd(start, delta);
+            if (node == nullptr) {
+                return; // taken by something else meanwhile; the drag goes on without effect
+            }
+            moved = moved || node->getPosition() != position;
+            positions.emplace_back(id, position);
+        }
+        if (moved) {
+            pressedInGroup_ = false;
             // The material's notification repaints.
             pushEdit(undoStack_,
-                     std::make_unique<MoveNodeCommand>(material_, dragged_, position, dragCount_));
+                     std::make_unique<MoveNodeCommand>(material_, std::move(positions), dragCount_));
         }
+    } else if (mouseMode_ == MouseMode::Banding) {
+        bandEnd_ = p;
+        redraw();
     }
     if (cable_) {
         cable_->end = p;
@@ -149,9 +209,26 @@ void NodesView::moveTo(Point p) {
 
 void NodesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
-        mouseMode_ = MouseMode::None;
+        guarded(this, [&] { leftRelease(screenPointOf(event)); });
     }
     updateCursor();
+}
+
+void NodesView::leftRelease(Point p) {
+    const MouseMode mode = mouseMode_;
+    mouseMode_ = MouseMode::None;
+    if (mode == MouseMode::Banding) {
+        bandEnd_ = p;
+        selectNodes(nodesInBand());
+        redraw();
+    } else if (mode == MouseMode::Moving && pressedInGroup_) {
+        // A click on one of several selected nodes, without a drag, selects that one alone.
+        if (const VisualNode* node = material_.findNode(dragged_)) {
+            selectNode(*node);
+            redraw();
+        }
+    }
+    pressedInGroup_ = false;
 }
 
 void NodesView::keyPressEvent(QKeyEvent* event) {
@@ -191,6 +268,9 @@ void NodesView::updateCursor() {
         break;
     case MouseMode::Moving:
         setCursor(Qt::SizeAllCursor);
+        break;
+    case MouseMode::Banding:
+        setCursor(Qt::CrossCursor);
         break;
     case MouseMode::None:
         setCursor(cable_ ? Qt::CrossCursor : Qt::ArrowCursor);

@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -53,8 +54,15 @@ void RemoveNodeCommand::revert() {
 }
 
 MoveNodeCommand::MoveNodeCommand(Material& material, NodeId node, Point position, int drag)
-    : MaterialCommand(material), node_(node), to_(position), drag_(drag) {
-    setText(QCoreApplication::translate("Undo", "Move node"));
+    : MoveNodeCommand(material, {{node, position}}, drag) {}
+
+MoveNodeCommand::MoveNodeCommand(Material& material, std::vector<std::pair<NodeId, Point>> positions,
+                                 int drag)
+    : MaterialCommand(material), drag_(drag) {
+    for (const auto& [node, to] : positions) {
+        moves_.push_back({node, to, std::nullopt});
+    }
+    setText(QCoreApplication::translate("Undo", moves_.size() == 1 ? "Move node" : "Move nodes"));
 }
 
 int MoveNodeCommand::id() const {
@@ -63,23 +71,33 @@ int MoveNodeCommand::id() const {
 
 bool MoveNodeCommand::mergeWith(const QUndoCommand* other) {
     const auto* move = dynamic_cast<const MoveNodeCommand*>(other);
-    if (move == nullptr || move->node_ != node_ || move->drag_ != drag_) {
+    if (move == nullptr || move->drag_ != drag_ || move->moves_.size() != moves_.size() ||
+        !std::equal(moves_.begin(), moves_.end(), move->moves_.begin(),
+                    [](const Move& a, const Move& b) { return a.node == b.node; })) {
         return false;
     }
-    to_ = move->to_;
-    setObsolete(from_ == to_);
+    bool unmoved = true;
+    for (std::size_t i = 0; i < moves_.size(); ++i) {
+        moves_[i].to = move->moves_[i].to;
+        unmoved = unmoved && moves_[i].from == moves_[i].to;
+    }
+    setObsolete(unmoved);
     return true;
 }
 
 void MoveNodeCommand::apply() {
-    const Point previous = material().moveNode(node_, to_);
-    if (!from_) {
-        from_ = previous;
+    for (Move& move : moves_) {
+        const Point previous = material().moveNode(move.node, move.to);
+        if (!move.from) {
+            move.from = previous;
+        }
     }
 }
 
 void MoveNodeCommand::revert() {
-    material().moveNode(node_, *from_);
+    for (auto move = moves_.rbegin(); move != moves_.rend(); ++move) {
+        material().moveNode(move->node, *move->from);
+    }
 }
 
 RenameNodeCommand::RenameNodeCommand(Material& material, NodeId node, std::string name)

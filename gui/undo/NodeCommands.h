@@ -40,11 +40,12 @@ private:
     RemovedNode removed_;
 };
 
-// One drag of a node: every move of the same drag merges into one step, and a drag that ends where it
-// began leaves no step at all.
+// One drag of a node, or of several selected together: every move of the same drag merges into one
+// step, and a drag that ends where it began leaves no step at all.
 class MoveNodeCommand : public MaterialCommand {
 public:
     MoveNodeCommand(Material& material, NodeId node, Point position, int drag);
+    MoveNodeCommand(Material& material, std::vector<std::pair<NodeId, Point>> positions, int drag);
 
     int id() const override;
     bool mergeWith(const QUndoCommand* other) override;
@@ -53,9 +54,12 @@ private:
     void apply() override;
     void revert() override;
 
-    NodeId node_;
-    Point to_;
-    std::optional<Point> from_;
+    struct Move {
+        NodeId node;
+        Point to;
+        std::optional<Point> from;
+    };
+    std::vector<Move> moves_;
     int drag_;
 };
 

@@ -17,25 +17,26 @@
 #include <vector>
 
 inline void sendMouse(QWidget& widget, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons held,
-                      Point p) {
+                      Point p, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     const QPointF local(p.x, p.y);
-    QMouseEvent event(type, local, widget.mapToGlobal(local), button, held, Qt::NoModifier);
+    QMouseEvent event(type, local, widget.mapToGlobal(local), button, held, modifiers);
     QApplication::sendEvent(&widget, &event);
 }
 
-inline void click(QWidget& widget, Qt::MouseButton button, Point p) {
-    sendMouse(widget, QEvent::MouseButtonPress, button, button, p);
-    sendMouse(widget, QEvent::MouseButtonRelease, button, Qt::NoButton, p);
+inline void click(QWidget& widget, Qt::MouseButton button, Point p,
+                  Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    sendMouse(widget, QEvent::MouseButtonPress, button, button, p, modifiers);
+    sendMouse(widget, QEvent::MouseButtonRelease, button, Qt::NoButton, p, modifiers);
 }
 
 // Presses the left button at `from`, moves to `to` in three steps, releases.
-inline void drag(QWidget& widget, Point from, Point to) {
-    sendMouse(widget, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, from);
+inline void drag(QWidget& widget, Point from, Point to, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    sendMouse(widget, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, from, modifiers);
     for (int step = 1; step <= 3; ++step) {
         const Point p{from.x + (to.x - from.x) * step / 3, from.y + (to.y - from.y) * step / 3};
-        sendMouse(widget, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, p);
+        sendMouse(widget, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, p, modifiers);
     }
-    sendMouse(widget, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, to);
+    sendMouse(widget, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, to, modifiers);
 }
 
 inline void hover(QWidget& widget, Point p) {

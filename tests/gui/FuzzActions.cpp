@@ -33,6 +33,18 @@
 #include <random>
 #include <sstream>
 
+// Mostly none; Ctrl and Shift select several nodes.
+Qt::KeyboardModifiers Session::modifiersOf(std::uint32_t n) {
+    switch (n % 6) {
+    case 0:
+        return Qt::ControlModifier;
+    case 1:
+        return Qt::ShiftModifier;
+    default:
+        return Qt::NoModifier;
+    }
+}
+
 const VisualNode* Session::nodeNumber(std::uint32_t n) {
     return material().getNodeCount() == 0 ? nullptr : &material().getNode(n % material().getNodeCount());
 }
@@ -78,13 +90,14 @@ void Session::act(const FuzzStep& step) {
         click(canvas(), Qt::LeftButton,
               step.b % 4 == 0   ? pointInView(step.a)
               : step.b % 4 == 1 ? cableMiddle(step.a)
-                                : pointOnNode(step.a, step.c));
+                                : pointOnNode(step.a, step.c),
+              modifiersOf(step.b / 4));
         break;
     case FuzzAction::DragCanvas: {
         const Point from = step.b % 3 == 0 ? pointInView(step.a) : pointOnNode(step.a, step.b);
         const int dx = static_cast<int>(step.c % 301) - 150;
         const int dy = static_cast<int>((step.c / 301) % 301) - 150;
-        drag(canvas(), from, {from.x + dx, from.y + dy});
+        drag(canvas(), from, {from.x + dx, from.y + dy}, modifiersOf(step.b / 3));
         break;
     }
     case FuzzAction::DrawCable:

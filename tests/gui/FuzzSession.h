@@ -43,6 +43,7 @@ private:
     Material& material() { return window_.getDocument().getMaterial(); }
 
     const VisualNode* nodeNumber(std::uint32_t n);
+    static Qt::KeyboardModifiers modifiersOf(std::uint32_t n);
 
     // A point on node n's box, or on empty canvas when the material has no node.
     Point pointOnNode(std::uint32_t n, std::uint32_t offset);

@@ -235,3 +235,36 @@ TEST_F(NodesViewTest, RenamingIsOneStepAndTellsNoListener) {
     stack.undo();
     EXPECT_EQ(node.getName(), "old");
 }
+
+// Ctrl+click and Shift+drag select several nodes; dragging one moves them all as one step, a click on
+// one of them selects it alone, and Delete takes all but the collectors as one step.
+TEST_F(NodesViewTest, SeveralNodesAreSelectedMovedAndDeletedTogether) {
+    VisualNode& a = add(checkerboard, {100, 100});
+    VisualNode& b = add(mixer, {300, 100});
+    VisualNode& c = add(collector, {300, 300});
+    click(view, Qt::LeftButton, {150, 150});
+    click(view, Qt::LeftButton, {350, 150}, Qt::ControlModifier);
+    EXPECT_EQ(view.selectedNodes(), (std::vector<const VisualNode*>{&a, &b}));
+    EXPECT_EQ(view.selectedNode(), nullptr); // no panel for several
+    click(view, Qt::LeftButton, {350, 150}, Qt::ControlModifier);
+    EXPECT_EQ(view.selectedNode(), &a); // one left: as if clicked
+
+    drag(view, {80, 80}, {420, 320}, Qt::ShiftModifier); // touches all three boxes
+    EXPECT_EQ(view.selectedNodes().size(), 3u);
+    drag(view, {350, 150}, {360, 170});
+    EXPECT_EQ(a.getPosition(), (Point{110, 120}));
+    EXPECT_EQ(c.getPosition(), (Point{310, 320}));
+    EXPECT_EQ(stack.count(), 1);
+    stack.undo();
+    EXPECT_EQ(b.getPosition(), (Point{300, 100}));
+
+    key(view, Qt::Key_Delete);
+    EXPECT_EQ(material.getNodeCount(), 1u); // the collector stays
+    EXPECT_EQ(stack.count(), 1);
+    stack.undo();
+    EXPECT_EQ(material.getNodeCount(), 3u);
+
+    view.selectNodes({a.getId(), b.getId()});
+    click(view, Qt::LeftButton, {150, 150});
+    EXPECT_EQ(view.selectedNode(), &a);
+}
