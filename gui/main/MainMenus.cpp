@@ -66,6 +66,10 @@ void MainWindow::buildMenus(QMenuBar& menus) {
     undo->setShortcut(QKeySequence::Undo);
     QAction* redo = document->getUndoStack().createRedoAction(this, "&Redo");
     redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    // From every window of the editor (result windows, the log, the preview), not only this one; a
+    // text field with the focus keeps Ctrl+Z for its own text.
+    undo->setShortcutContext(Qt::ApplicationShortcut);
+    redo->setShortcutContext(Qt::ApplicationShortcut);
     disconnect(undo, &QAction::triggered, nullptr, nullptr);
     disconnect(redo, &QAction::triggered, nullptr, nullptr);
     connect(undo, &QAction::triggered, this, guardedCommand([document] { document->undo(); }));

@@ -234,4 +234,12 @@ TEST_F(MainWindowTest, KeysReachTheCanvasAndHelperWindowsBelongToTheEditor) {
     for (HelperWindow* helper : HelperWindow::openWindows()) {
         EXPECT_EQ(helper->parentWidget(), &window); // not blocked by the modal editing run
     }
+    // Undo and redo reach the editor from its other windows too.
+    HelperWindow* log = HelperWindow::openWindows().front();
+    log->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(log));
+    QTest::keyClick(log->windowHandle(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(named("Unnamed"), nullptr);
+    QTest::keyClick(log->windowHandle(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(named("Unnamed"), nullptr);
 }
