@@ -15,6 +15,7 @@
 #include <QtDebug>
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <limits>
 #include <memory>
 
@@ -100,6 +101,35 @@ const Cable* NodesView::selectedCable() const {
 
 Point NodesView::spawnPoint() const {
     return toCanvas(unscaledPoint({20, 20}, getZoom()));
+}
+
+Point NodesView::freeSpawnPoint() const {
+    const Point origin = spawnPoint();
+    const Point view = viewSize();
+    constexpr int spacing = nodeBox.right + 26; // room for the labels between boxes
+    std::vector<Point> candidates;
+    for (int y = 0; y + nodeBox.bottom <= std::max(view.y - 20, nodeBox.bottom); y += spacing) {
+        for (int x = 0; x + nodeBox.right <= std::max(view.x - 20, nodeBox.right); x += spacing) {
+            candidates.push_back({x, y});
+        }
+    }
+    std::stable_sort(candidates.begin(), candidates.end(), [](Point a, Point b) {
+        return std::int64_t{a.x} * a.x + std::int64_t{a.y} * a.y <
+               std::int64_t{b.x} * b.x + std::int64_t{b.y} * b.y;
+    });
+    for (const Point offset : candidates) {
+        const Point place = saturatingAdd(origin, offset);
+        bool free = true;
+        for (std::size_t i = 0; i < material_.getNodeCount() && free; ++i) {
+            const Point other = material_.getNode(i).getPosition();
+            free = std::abs(std::int64_t{other.x} - place.x) >= spacing ||
+                   std::abs(std::int64_t{other.y} - place.y) >= spacing;
+        }
+        if (free) {
+            return place;
+        }
+    }
+    return origin;
 }
 
 double NodesView::getZoom() const {

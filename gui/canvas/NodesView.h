@@ -51,6 +51,9 @@ public:
 
     // The canvas point shown at screen point (20, 20): where new nodes appear.
     Point spawnPoint() const;
+    // The free place for a new node nearest to the spawn point, in view when there is one: a node
+    // added after another does not land on top of it.
+    Point freeSpawnPoint() const;
     // Centres the bounding box of all nodes in the view; nothing without nodes.
     void reorient();
     Point getPanning() const { return panning_; }

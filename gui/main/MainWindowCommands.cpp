@@ -101,7 +101,7 @@ void MainWindow::createSelectedNodeType() {
     Material& material = document_->getMaterial();
     const auto row = static_cast<std::size_t>(selected.front()->data(Qt::UserRole).toInt());
     auto command = std::make_unique<AddNodeCommand>(material, "Unnamed", nodeTypes.at(row), Point{256, 256},
-                                                    canvas_->spawnPoint());
+                                                    canvas_->freeSpawnPoint());
     const AddNodeCommand& added = *command;
     pushEdit(document_->getUndoStack(), std::move(command));
     if (const VisualNode* node = material.findNode(*added.getNodeId())) {

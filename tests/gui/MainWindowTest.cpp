@@ -15,7 +15,6 @@ TEST_F(MainWindowTest, MakeRenderUndoAndSaveAMaterial) {
     ASSERT_NE(board, nullptr);
     EXPECT_EQ(board->getTypeId(), 1);
     EXPECT_EQ(board->getSize(), (Point{256, 256}));
-    EXPECT_EQ(board->getPosition(), canvas.spawnPoint());
     EXPECT_EQ(canvas.selectedNode(), board);
     ASSERT_NE(panelOf(window), nullptr);
 

@@ -268,3 +268,18 @@ TEST_F(NodesViewTest, SeveralNodesAreSelectedMovedAndDeletedTogether) {
     click(view, Qt::LeftButton, {150, 150});
     EXPECT_EQ(view.selectedNode(), &a);
 }
+
+// New nodes go to the free place nearest the spawn point, in view, never onto one another.
+TEST_F(NodesViewTest, NewNodesFindAFreePlaceInView) {
+    EXPECT_EQ(view.freeSpawnPoint(), view.spawnPoint());
+    std::vector<Point> placed;
+    for (int i = 0; i < 8; ++i) {
+        const Point place = view.freeSpawnPoint();
+        for (const Point other : placed) {
+            EXPECT_TRUE(std::abs(other.x - place.x) > 102 || std::abs(other.y - place.y) > 102) << i;
+        }
+        EXPECT_TRUE(place.x >= 0 && place.y >= 0 && place.x + 102 <= 800 && place.y + 102 <= 600) << i;
+        add(checkerboard, place);
+        placed.push_back(place);
+    }
+}
