@@ -1,6 +1,7 @@
 #include "core/operators/Mixer.h"
 
 #include "core/kernels/MixerKernels.h"
+#include "core/parallel/ImageBands.h"
 #include "core/parallel/Parallel.h"
 
 namespace Velvor {
@@ -11,7 +12,7 @@ void Mixer::generate(const Image* const* inputs) {
     const int count = image_.getPixelCount();
     // Unknown types, negative ones included, give an all-zero image.
     if (static_cast<std::uint16_t>(type) > Saturation) {
-        image_.fill(0);
+        fillInBands(image_, 0);
         return;
     }
     if (!inputsFit(*this, portsOf(inputs)) || count == 0) {

@@ -2,6 +2,7 @@
 
 #include "core/RandomGenerator.h"
 #include "core/kernels/PlasmaKernels.h"
+#include "core/parallel/ImageBands.h"
 #include "core/parallel/Parallel.h"
 
 #include <algorithm>
@@ -48,8 +49,8 @@ void SubPlasma::generate(const Image* const* /*inputs*/) {
     // Sizes that are not multiples of the step wrap onto pixels between lattice points; clearing
     // first makes those read as zero instead of as leftovers of an earlier run.
     if (width % step != 0 || height % step != 0) {
-        image_.fill(0);
-        scratch_.fill(0);
+        fillInBands(image_, 0);
+        fillInBands(scratch_, 0);
     }
     drawLattice(step);
     interpolateRows(step);
@@ -57,13 +58,19 @@ void SubPlasma::generate(const Image* const* /*inputs*/) {
 }
 
 void SubPlasma::drawLattice(int step) {
+    const int width = image_.getWidth();
+    const int latticeRows = (image_.getHeight() + step - 1) / step;
+    // One generator draws the points in row order, so one thread; in bands only so that a render
+    // being cancelled stops soon (a step of 1 draws every pixel).
     RandomGenerator random(seed);
-    for (int r = 0; r < image_.getHeight(); r += step) {
-        Pixel* row = image_.row(r);
-        for (int c = 0; c < image_.getWidth(); c += step) {
-            setRed(row[c], random.draw() & 0xFF);
+    forEachBandInTurn(latticeRows, rowsPerBand((width + step - 1) / step), [&](int begin, int end) {
+        for (int r = begin * step; r < end * step; r += step) {
+            Pixel* row = image_.row(r);
+            for (int c = 0; c < width; c += step) {
+                setRed(row[c], random.draw() & 0xFF);
+            }
         }
-    }
+    });
 }
 
 void SubPlasma::interpolateRows(int step) {

@@ -1,5 +1,6 @@
 #include "core/operators/Text.h"
 
+#include "core/parallel/ImageBands.h"
 #include "core/parallel/Parallel.h"
 #include "core/text/TextRasteriser.h"
 
@@ -62,7 +63,7 @@ void Text::setText(std::string_view value) {
 }
 
 void Text::generate(const Image* const* /*inputs*/) {
-    image_.fill(0);
+    fillInBands(image_, 0);
     extent_ = Point{};
     const int width = image_.getWidth();
     const int height = image_.getHeight();
