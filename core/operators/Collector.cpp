@@ -1,5 +1,7 @@
 #include "core/operators/Collector.h"
 
+#include "core/parallel/ImageBands.h"
+
 namespace Velvor {
 
 Collector::Collector(int width, int height)
@@ -7,7 +9,7 @@ Collector::Collector(int width, int height)
 
 void Collector::generate(const Image* const* inputs) {
     if (inputs != nullptr && inputs[0] != nullptr) {
-        image_ = *inputs[0];
+        copyInBands(*inputs[0], image_);
     }
 }
 
