@@ -156,9 +156,10 @@ void forEachBand(int count, int minimumBand, BandFunction run, const void* body)
         runBandsInTurn(count, minimumBand, run, body, flag);
         return;
     }
-    // A few bands per thread, so a thread slowed by other work does not hold up the rest; many when
-    // the pass may be cancelled, so that it stops soon.
-    const int bands = std::clamp(count / minimumBand, 1, threads * (flag != nullptr ? 64 : 4));
+    // A few bands per thread, so a thread slowed by other work does not hold up the rest; when the
+    // pass may be cancelled, bands of the smallest size, so that a raised flag is seen within one.
+    const int bands =
+        flag != nullptr ? std::max(1, count / minimumBand) : std::clamp(count / minimumBand, 1, threads * 4);
     const int bandSize = (count + bands - 1) / bands;
 #pragma omp parallel for num_threads(threads) schedule(dynamic, 1)
     for (int band = 0; band < bands; ++band) {
