@@ -94,8 +94,11 @@ void Text::generate(const Image* const* /*inputs*/) {
     buildPalette(colour, palette);
     std::vector<std::uint8_t>& coverage = rasteriser_->coverage;
     // One rasteriser, so one thread; in bands only so that a render being cancelled stops soon. The
-    // rasteriser clips exactly, so a band's coverage is the same as the whole region's.
-    forEachBandInTurn(region.height, rowsPerBand(width), [&](int begin, int end) {
+    // rasteriser clips exactly, so a band's coverage is the same as the whole region's. Each band
+    // walks the whole line's outlines again, so bands are at least 64 rows: thinner ones made a
+    // large text several times slower for a cancel that is fast enough at this height.
+    constexpr int minimumTextBand = 64;
+    forEachBandInTurn(region.height, std::max(minimumTextBand, rowsPerBand(width)), [&](int begin, int end) {
         const TextRegion band{region.left, region.top + begin, region.width, end - begin};
         coverage.assign(static_cast<std::size_t>(band.width) * static_cast<std::size_t>(band.height), 0);
         rasteriser.render(line, band, coverage.data());
