@@ -7,6 +7,7 @@
 #include "gui/editors/ValueEditorText.h"
 #include "gui/undo/SetParameterCommand.h"
 
+#include <QPushButton>
 #include <QUndoStack>
 #include <algorithm>
 
@@ -71,6 +72,34 @@ std::unique_ptr<ValueEditor> editorFor(const ParameterInfo& info, std::unique_pt
     return nullptr;
 }
 
+// "New seed" beside a seed's row: another seed in the parameter's range, as one step. The next seed
+// follows from the current one and the node, so a run of presses can be replayed exactly.
+void addNewSeedButton(OperatorEditor& panel, Material& material, NodeId node, std::size_t index,
+                      const ParameterInfo& info, QUndoStack& undoStack) {
+    auto* button = new QPushButton("New seed", &panel);
+    const Point row = panel.lastRow();
+    button->setGeometry(ValueEditor::controlX + 192, row.y, 90, 22);
+    button->setAutoDefault(false);
+    QObject::connect(button, &QPushButton::clicked, &panel, [&material, &undoStack, node, index, &info] {
+        const VisualNode* target = material.findNode(node);
+        if (target == nullptr) {
+            return;
+        }
+        const std::uint32_t range = static_cast<std::uint32_t>(info.maximum - info.minimum) + 1;
+        const auto current = static_cast<std::uint32_t>(info.get(target->getOperator()) - info.minimum);
+        std::uint32_t next = current;
+        for (std::uint32_t mix = current * 2654435761u + static_cast<std::uint32_t>(node); next == current;) {
+            mix = mix * 1664525u + 1013904223u;
+            next = (mix >> 8) % range;
+            if (range == 1) {
+                break;
+            }
+        }
+        undoStack.push(new SetParameterCommand(
+            material, node, index, static_cast<std::int32_t>(next) + info.minimum, newEditGesture()));
+    });
+}
+
 } // namespace
 
 OperatorEditor* createEditor(QWidget* parent, Material& material, NodeId node, QUndoStack& undoStack) {
@@ -86,6 +115,9 @@ OperatorEditor* createEditor(QWidget* parent, Material& material, NodeId node, Q
         if (info.inPanel) {
             panel->addEditor(
                 editorFor(info, std::make_unique<NodeParameter>(material, node, i, info, undoStack)));
+            if (info.field->name == "seed") {
+                addNewSeedButton(*panel, material, node, i, info, undoStack);
+            }
         }
     }
     return panel;

@@ -36,6 +36,8 @@ public:
     void addEditor(std::unique_ptr<ValueEditor> editor);
 
     NodeId getNode() const { return node_; }
+    // Where the last row added begins (its label's top-left corner).
+    Point lastRow() const { return nextRow_; }
     // Stops watching the material and telling listeners, for a panel on its way out; the material may
     // then go before the panel does.
     void detach();

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPointer>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QSettings>
@@ -201,7 +202,7 @@ void Session::editPanel(const FuzzStep& step) {
     for (QWidget* child : panel->findChildren<QWidget*>()) {
         if (qobject_cast<QScrollBar*>(child) || qobject_cast<QRadioButton*>(child) ||
             qobject_cast<QComboBox*>(child) || qobject_cast<QLineEdit*>(child) ||
-            child->inherits("ValueEditorColour::RGBPicker")) {
+            qobject_cast<QPushButton*>(child) || child->inherits("ValueEditorColour::RGBPicker")) {
             controls.push_back(child);
         }
     }
@@ -217,6 +218,8 @@ void Session::editPanel(const FuzzStep& step) {
         moveScrollBar(*bar, step.b, step.c);
     } else if (auto* radio = qobject_cast<QRadioButton*>(control)) {
         radio->click();
+    } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+        button->click(); // "New seed"
     } else if (auto* list = qobject_cast<QComboBox*>(control)) {
         const int index = static_cast<int>(step.b % static_cast<std::uint32_t>(std::max(1, list->count())));
         list->setCurrentIndex(index);

@@ -268,3 +268,29 @@ TEST_F(OperatorEditorTest, ChangesMergeOnlyWithinOneGestureAndAGestureBackToTheS
 }
 
 } // namespace
+
+// "New seed" draws another seed in range, as one step that undoes back to the old one.
+TEST_F(OperatorEditorTest, NewSeedDrawsAnotherSeedAsOneStep) {
+    area.resize(800, 300);
+    VisualNode& node = add("Subplasma");
+    std::unique_ptr<OperatorEditor> panel(createEditor(&area, material, node.getId(), undoStack));
+    ASSERT_NE(panel, nullptr);
+    auto* button = panel->findChild<QPushButton*>();
+    ASSERT_NE(button, nullptr);
+    const ParameterInfo& info = node.getTypeInfo()->parameters[1];
+    const auto seed = [&] { return info.get(node.getOperator()); };
+    std::set<std::int32_t> drawn{seed()};
+    std::int32_t before = seed();
+    for (int i = 0; i < 20; ++i) {
+        before = seed();
+        button->click();
+        EXPECT_NE(seed(), before);
+        EXPECT_GE(seed(), info.minimum);
+        EXPECT_LE(seed(), info.maximum);
+        drawn.insert(seed());
+    }
+    EXPECT_GT(drawn.size(), 10u); // not two values in turn
+    EXPECT_EQ(undoStack.count(), 20);
+    undoStack.undo();
+    EXPECT_EQ(seed(), before);
+}
