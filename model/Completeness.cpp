@@ -9,7 +9,7 @@ std::vector<const VisualNode*> ungeneratedUpstream(const Material& material, con
     while (!pending.empty()) {
         const VisualNode* node = pending.back();
         pending.pop_back();
-        if (node->isDirty()) {
+        if (node->isDirty() && !node->isDiscarded()) {
             ungenerated.push_back(node);
         }
         for (std::size_t i = 0; i < material.getCableCount(); ++i) {

@@ -10,7 +10,7 @@
 #include <vector>
 
 // Nodes upstream of the collector (itself included) that rendering left ungenerated: an open input,
-// an input of another size, or a cycle that consumed an input's cable.
+// an input of another size, or a cycle that consumed an input's cable. A discarded image was generated.
 std::vector<const VisualNode*> ungeneratedUpstream(const Material& material, const VisualNode& collector);
 
 // Why the node cannot be generated: "input Source B is open", "input Source is 256 x 256, not

@@ -1,4 +1,5 @@
 #include "core/parallel/Parallel.h"
+#include "model/ImageLastUses.h"
 #include "model/RenderPlan.h"
 
 #include <exception>
@@ -51,6 +52,16 @@ private:
     std::size_t collector_ = 0;
 };
 
+void discard(const std::vector<VisualNode*>& nodes) {
+    for (VisualNode* node : nodes) {
+        node->discardImage();
+    }
+}
+
+ImageLastUses lastUsesFor(const RenderPlan& plan, const RenderControl& control) {
+    return control.discardIntermediateImages ? findImageLastUses(plan) : ImageLastUses{};
+}
+
 void finishInputs(const RenderPlan& plan) {
     for (const auto& [node, sources] : plan.finalInputs) {
         setInputs(*node, sources);
@@ -69,6 +80,7 @@ void markUnfinished(const RenderPlan& plan, const std::vector<char>& ran) {
 // One thread: each step's line, its operator and its step() in turn, as the walk itself did.
 bool executeInOrder(const RenderPlan& plan, Progress& progress, const RenderControl& control) {
     Reporter reporter(plan, progress);
+    const ImageLastUses lastUses = lastUsesFor(plan, control);
     std::vector<char> ran(plan.steps.size(), 0);
     for (std::size_t i = 0; i < plan.steps.size(); ++i) {
         if (isCancelled(control)) {
@@ -86,6 +98,9 @@ bool executeInOrder(const RenderPlan& plan, Progress& progress, const RenderCont
                 return false;
             }
             ran[i] = 1;
+            if (!lastUses.afterStep.empty()) {
+                discard(lastUses.afterStep[i]);
+            }
         }
         reporter.endStep(i);
     }
@@ -102,6 +117,7 @@ bool executeInWaves(const RenderPlan& plan, Progress& progress, const RenderCont
             waves[static_cast<std::size_t>(plan.steps[i].wave)].push_back(i);
         }
     }
+    const ImageLastUses lastUses = lastUsesFor(plan, control);
     std::vector<char> ran(plan.steps.size(), 0);
     std::vector<std::exception_ptr> errors(plan.steps.size());
     Reporter reporter(plan, progress);
@@ -117,7 +133,8 @@ bool executeInWaves(const RenderPlan& plan, Progress& progress, const RenderCont
         }
     };
     reportReady();
-    for (const std::vector<std::size_t>& wave : waves) {
+    for (std::size_t w = 0; w < waves.size(); ++w) {
+        const std::vector<std::size_t>& wave = waves[w];
         if (isCancelled(control)) {
             markUnfinished(plan, ran);
             finishInputs(plan);
@@ -139,6 +156,9 @@ bool executeInWaves(const RenderPlan& plan, Progress& progress, const RenderCont
         }
         for (const std::size_t i : wave) {
             ran[i] = 1;
+        }
+        if (!lastUses.afterWave.empty()) {
+            discard(lastUses.afterWave[w]);
         }
         reportReady();
     }

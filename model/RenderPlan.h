@@ -57,6 +57,11 @@ struct RenderControl {
     // whose operator the plan had to run and did not finish is marked dirty, so the next render
     // redoes it, and execution returns false. Nothing else reads or writes it.
     const std::atomic<bool>* cancel = nullptr;
+    // Discards each image (VisualNode::discardImage) once the last step of the plan that reads or
+    // makes it has run, collectors' excepted: the render's peak memory is then its widest set of live
+    // images, not its every node's. For a material rendered once, keeping only its collectors (the
+    // editor shows every node's image); to render it again, Material::reclaimImages() first.
+    bool discardIntermediateImages = false;
 };
 
 // Runs the plan: per collector "Rendering collector <name>...", start(node count), per step its line,

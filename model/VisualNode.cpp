@@ -39,7 +39,7 @@ bool VisualNode::acceptsInput(int port, Point sourceSize) const {
 
 void VisualNode::resize(Point size) {
     operator_->resize(size.x, size.y);
-    dirty_ = true;
+    markDirty();
 }
 
 void VisualNode::setInput(int port, const VisualNode* source) {
@@ -50,7 +50,7 @@ void VisualNode::setInput(int port, const VisualNode* source) {
 }
 
 void VisualNode::update() {
-    if (!Velvor::inputsFit(*operator_, inputs_)) {
+    if (releasedSize_ || !Velvor::inputsFit(*operator_, inputs_)) {
         return;
     }
     operator_->generate(inputs_.data());
@@ -83,7 +83,14 @@ void VisualNode::releaseImage() {
         const Point size = getSize();
         operator_->resize(0, 0);
         releasedSize_ = size;
-        dirty_ = true;
+        markDirty();
+    }
+}
+
+void VisualNode::discardImage() {
+    if (!dirty_) {
+        releaseImage();
+        discarded_ = true;
     }
 }
 
@@ -91,7 +98,7 @@ void VisualNode::reclaimImage() {
     if (releasedSize_) {
         operator_->resize(releasedSize_->x, releasedSize_->y);
         releasedSize_.reset();
-        dirty_ = true;
+        markDirty();
     }
 }
 

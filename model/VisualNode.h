@@ -45,6 +45,7 @@ public:
     void setInput(int port, const VisualNode* source);
     // Generates the operator and clears dirty, unless an input is empty or differs in size from this
     // node's image: then nothing runs and the node stays dirty, so no operator reads outside an input.
+    // A node whose image is released does not run either: it would be marked clean without a picture.
     void update();
     // True inside the canvas box whose top-left corner is the position.
     bool hitTest(Point point) const;
@@ -60,7 +61,10 @@ public:
     int getTypeId() const { return operator_->getTypeId(); }
     int getInputCount() const { return operator_->getNumInputs(); }
     bool isDirty() const { return dirty_; }
-    void markDirty() { dirty_ = true; }
+    void markDirty() {
+        dirty_ = true;
+        discarded_ = false;
+    }
     // When the operator last generated, on one clock for the whole process that only moves forward
     // (0: never). A node older than a source it reads holds a picture of that source's older image.
     std::uint64_t getGeneration() const { return generation_; }
@@ -73,6 +77,12 @@ public:
     // image cannot be had.
     void releaseImage();
     void reclaimImage();
+    // For a generated image no step of the render will read again (RenderControl): its memory is
+    // given up as by releaseImage and the node is dirty, but it is discarded, not ungenerated
+    // (Completeness), until reclaimed or edited. A dirty node keeps its image, so that what could not
+    // be generated is still told.
+    void discardImage();
+    bool isDiscarded() const { return discarded_; }
 
     // The file attributes: "id" (the caller's identity for this node in one save), "typeId", "name",
     // "size", "position", then the type's parameters in catalogue order.
@@ -101,6 +111,7 @@ private:
     std::unique_ptr<Velvor::Operator> operator_;
     std::string name_;
     bool dirty_ = true;
+    bool discarded_ = false;
     std::uint64_t generation_ = 0;
     std::optional<Point> releasedSize_;
     std::vector<const Velvor::Image*> inputs_;

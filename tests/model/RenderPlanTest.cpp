@@ -4,6 +4,7 @@
 #include "RenderGraphs.h"
 #include "core/operators/Checkboard.h"
 #include "core/parallel/Parallel.h"
+#include "model/Completeness.h"
 #include "model/Material.h"
 
 #include <algorithm>
@@ -152,3 +153,61 @@ TEST(MaterialRenderingTest, ACancelledRenderIsCompletedByTheNext) {
     }
 }
 
+namespace {
+
+std::vector<Velvor::Pixel> pixelsOf(const VisualNode& node) {
+    const Velvor::Image& image = node.getOperator().getImage();
+    return {image.getPixels(), image.getPixels() + image.getPixelCount()};
+}
+
+// The names of what the render left ungenerated upstream of the collector, in a fixed order.
+std::vector<std::string> ungenerated(const Material& material, const VisualNode& collector) {
+    std::vector<std::string> names;
+    for (const VisualNode* node : ungeneratedUpstream(material, collector)) {
+        names.push_back(node->getName());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+// Discarding what no later step reads changes no collector and no verdict on what could not be
+// generated; every other image the render made is gone, and what it could not make is kept to be told.
+TEST(MaterialRenderingTest, DiscardingIntermediateImagesKeepsCollectorsAndFreesTheRest) {
+    RenderControl discarding;
+    discarding.discardIntermediateImages = true;
+    int discarded = 0;
+    for (unsigned seed = 1; seed <= 200; ++seed) {
+        for (const int threads : {1, 2}) {
+            SCOPED_TRACE(testing::Message() << "seed " << seed << ", " << threads << " threads");
+            const Velvor::ThreadCountScope scope(threads);
+            Material kept;
+            Material lean;
+            buildSmallRandom(kept, seed);
+            buildSmallRandom(lean, seed);
+            NullProgress quiet;
+            ASSERT_TRUE(kept.renderAll(quiet));
+            ASSERT_TRUE(lean.renderAll(quiet, discarding));
+            for (std::size_t i = 0; i < kept.getNodeCount(); ++i) {
+                const VisualNode& mine = lean.getNode(i);
+                const VisualNode& reference = kept.getNode(i);
+                SCOPED_TRACE(mine.getName());
+                if (mine.isDiscarded()) {
+                    ++discarded;
+                    EXPECT_NE(mine.getTypeId(), 0);
+                    EXPECT_FALSE(reference.isDirty());
+                    EXPECT_EQ(mine.getOperator().getImage().getPixelCount(), 0);
+                    EXPECT_EQ(mine.getSize(), reference.getSize());
+                    continue;
+                }
+                EXPECT_EQ(mine.isDirty(), reference.isDirty());
+                EXPECT_EQ(pixelsOf(mine), pixelsOf(reference));
+                if (mine.getTypeId() == 0) {
+                    EXPECT_EQ(ungenerated(lean, mine), ungenerated(kept, reference));
+                }
+            }
+        }
+    }
+    EXPECT_GT(discarded, 100);
+}
