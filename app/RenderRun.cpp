@@ -199,7 +199,7 @@ void RenderRun::renderXml(const std::vector<std::uint8_t>& bytes) {
         rendered.push_back(collectors[k]);
     }
     if (options_.jsonFile.empty()) {
-        renderWithProgress(material, rendered, options_.only.empty(), err_, showProgress_);
+        renderWithProgress(material, rendered, err_, showProgress_);
     } else {
         renderTimed(material, rendered, report_->nodes);
     }
