@@ -30,6 +30,18 @@ bool mayShow(Point position, Point viewSize) {
            y - margin < viewSize.y;
 }
 
+// Whether any of the cable can show in the view: a large material's cables are mostly elsewhere, and
+// stroking them all made its first paint slow.
+bool mayShowCurve(const CableCurve& curve, Point viewSize) {
+    constexpr int margin = 8; // the cable's width
+    const auto [minX, maxX] =
+        std::minmax_element(curve.begin(), curve.end(), [](Point a, Point b) { return a.x < b.x; });
+    const auto [minY, maxY] =
+        std::minmax_element(curve.begin(), curve.end(), [](Point a, Point b) { return a.y < b.y; });
+    return std::int64_t{maxX->x} + margin >= 0 && std::int64_t{minX->x} - margin < viewSize.x &&
+           std::int64_t{maxY->y} + margin >= 0 && std::int64_t{minY->y} - margin < viewSize.y;
+}
+
 } // namespace
 
 NodesView::NodesView(Material& material, QUndoStack& undoStack, QWidget* parent)
@@ -357,8 +369,10 @@ void NodesView::paintEvent(QPaintEvent*) {
         const Cable* selectedOne = selectedCable();
         const std::vector<CableCurve> curves = cableCurves();
         for (std::size_t i = 0; i < curves.size(); ++i) {
-            painter_.paintCable(painter, curves[i], &material_.getCable(i) == selectedOne,
-                                CableTarget::Accepting);
+            if (mayShowCurve(curves[i], viewSize)) {
+                painter_.paintCable(painter, curves[i], &material_.getCable(i) == selectedOne,
+                                    CableTarget::Accepting);
+            }
         }
         if (mouseMode_ == MouseMode::Banding) {
             const QRect band =
