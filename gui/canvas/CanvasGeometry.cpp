@@ -65,20 +65,22 @@ std::optional<std::size_t> cableAt(std::span<const CableCurve> curves, Point p) 
     return std::nullopt;
 }
 
+PositionBounds boundsOf(std::span<const Point> positions) {
+    PositionBounds bounds{positions.front().x, positions.front().y, positions.front().x, positions.front().y};
+    for (const Point position : positions) {
+        bounds.minX = std::min<std::int64_t>(bounds.minX, position.x);
+        bounds.minY = std::min<std::int64_t>(bounds.minY, position.y);
+        bounds.maxX = std::max<std::int64_t>(bounds.maxX, position.x);
+        bounds.maxY = std::max<std::int64_t>(bounds.maxY, position.y);
+    }
+    return bounds;
+}
+
 std::optional<Point> reorientedPanning(std::span<const Point> positions, Point viewSize) {
     if (positions.empty()) {
         return std::nullopt;
     }
-    std::int64_t minX = positions.front().x;
-    std::int64_t minY = positions.front().y;
-    std::int64_t maxX = minX;
-    std::int64_t maxY = minY;
-    for (const Point position : positions) {
-        minX = std::min<std::int64_t>(minX, position.x);
-        minY = std::min<std::int64_t>(minY, position.y);
-        maxX = std::max<std::int64_t>(maxX, position.x);
-        maxY = std::max<std::int64_t>(maxY, position.y);
-    }
+    const auto [minX, minY, maxX, maxY] = boundsOf(positions);
     const std::int64_t centreX = (minX + maxX + nodeBox.right) / 2;
     const std::int64_t centreY = (minY + maxY + nodeBox.bottom) / 2;
     return Point{saturated(viewSize.x / 2 - centreX), saturated(viewSize.y / 2 - centreY)};

@@ -13,6 +13,7 @@
 #include "model/VisualNode.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <span>
 
@@ -65,6 +66,12 @@ constexpr std::size_t cableHitPointCount = cableCurvePointCount - 1;
 
 // The first curve with one of its first 98 points within 8 pixels of the point.
 std::optional<std::size_t> cableAt(std::span<const CableCurve> curves, Point p);
+
+// The smallest and largest corner of a set of node positions, in 64 bits; for at least one position.
+struct PositionBounds {
+    std::int64_t minX, minY, maxX, maxY;
+};
+PositionBounds boundsOf(std::span<const Point> positions);
 
 // The panning that centres the bounding box of the node boxes at these positions in a view of
 // `viewSize`; nothing for no positions.

@@ -49,16 +49,7 @@ int fittingZoomStep(std::span<const Point> positions, Point pixels) {
     if (positions.empty()) {
         return 0;
     }
-    std::int64_t minX = positions.front().x;
-    std::int64_t minY = positions.front().y;
-    std::int64_t maxX = minX;
-    std::int64_t maxY = minY;
-    for (const Point position : positions) {
-        minX = std::min<std::int64_t>(minX, position.x);
-        minY = std::min<std::int64_t>(minY, position.y);
-        maxX = std::max<std::int64_t>(maxX, position.x);
-        maxY = std::max<std::int64_t>(maxY, position.y);
-    }
+    const auto [minX, minY, maxX, maxY] = boundsOf(positions);
     // Room for the labels above and below each box.
     constexpr int margin = 48;
     const double width = static_cast<double>(maxX - minX + nodeBox.right + 2 * margin);
