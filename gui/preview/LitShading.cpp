@@ -1,5 +1,7 @@
 #include "gui/preview/LitShading.h"
 
+#include "gui/preview/LitShadingSteps.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -29,36 +31,46 @@ Velvor::Pixel shadeChannel(Velvor::Pixel base, float light, float highlight) {
 
 } // namespace
 
+void litSteps::shadeSpan(const Velvor::Image& diffuse, const Velvor::Image& normals,
+                         const Velvor::Image* specular, PreviewLight light, int row, Velvor::Pixel* target,
+                         ShadingModel model, int begin, int end) {
+    const Velvor::Pixel* colours = diffuse.row(row);
+    const Velvor::Pixel* directions = normals.row(row);
+    const Velvor::Pixel* shine = specular != nullptr ? specular->row(row) : nullptr;
+    for (int column = begin; column < end; ++column) {
+        const Velvor::Pixel n = directions[column];
+        const Vector normal =
+            normalised({decode(Velvor::redOf(n)), decode(Velvor::greenOf(n)), decode(Velvor::blueOf(n))});
+        const Vector toLight = normalised(
+            {light.x - static_cast<float>(column), light.y - static_cast<float>(row), light.height});
+        const Vector half = normalised({toLight.x, toLight.y, toLight.z + 1.0f});
+        const float lit = model.ambient + (1.0f - model.ambient) * std::max(0.0f, dot(normal, toLight));
+        float highlight = 0.0f;
+        if (shine != nullptr) {
+            const Velvor::Pixel s = shine[column];
+            const float strength =
+                static_cast<float>(Velvor::redOf(s) + Velvor::greenOf(s) + Velvor::blueOf(s)) /
+                (3.0f * 255.0f);
+            highlight = 255.0f * strength * std::pow(std::max(0.0f, dot(normal, half)), model.shininess);
+        }
+        const Velvor::Pixel c = colours[column];
+        target[column] = 0xFF000000u | (shadeChannel(Velvor::redOf(c), lit, highlight) << 16) |
+                         (shadeChannel(Velvor::greenOf(c), lit, highlight) << 8) |
+                         shadeChannel(Velvor::blueOf(c), lit, highlight);
+    }
+}
+
+void shadeLitRow(const Velvor::Image& diffuse, const Velvor::Image& normals, const Velvor::Image* specular,
+                 PreviewLight light, int row, Velvor::Pixel* target, ShadingModel model) {
+    litSteps::shadeSpan(diffuse, normals, specular, light, row, target, model, 0, diffuse.getWidth());
+}
+
 void shadeLitPlane(const Velvor::Image& diffuse, const Velvor::Image& normals, const Velvor::Image* specular,
                    PreviewLight light, Velvor::Image& out, ShadingModel model) {
     if (!out.sameSizeAs(diffuse)) {
         out = Velvor::Image(diffuse.getWidth(), diffuse.getHeight());
     }
     for (int row = 0; row < diffuse.getHeight(); ++row) {
-        const Velvor::Pixel* colours = diffuse.row(row);
-        const Velvor::Pixel* directions = normals.row(row);
-        const Velvor::Pixel* shine = specular != nullptr ? specular->row(row) : nullptr;
-        Velvor::Pixel* target = out.row(row);
-        for (int column = 0; column < diffuse.getWidth(); ++column) {
-            const Velvor::Pixel n = directions[column];
-            const Vector normal =
-                normalised({decode(Velvor::redOf(n)), decode(Velvor::greenOf(n)), decode(Velvor::blueOf(n))});
-            const Vector toLight = normalised(
-                {light.x - static_cast<float>(column), light.y - static_cast<float>(row), light.height});
-            const Vector half = normalised({toLight.x, toLight.y, toLight.z + 1.0f});
-            const float lit = model.ambient + (1.0f - model.ambient) * std::max(0.0f, dot(normal, toLight));
-            float highlight = 0.0f;
-            if (shine != nullptr) {
-                const Velvor::Pixel s = shine[column];
-                const float strength =
-                    static_cast<float>(Velvor::redOf(s) + Velvor::greenOf(s) + Velvor::blueOf(s)) /
-                    (3.0f * 255.0f);
-                highlight = 255.0f * strength * std::pow(std::max(0.0f, dot(normal, half)), model.shininess);
-            }
-            const Velvor::Pixel c = colours[column];
-            target[column] = 0xFF000000u | (shadeChannel(Velvor::redOf(c), lit, highlight) << 16) |
-                             (shadeChannel(Velvor::greenOf(c), lit, highlight) << 8) |
-                             shadeChannel(Velvor::blueOf(c), lit, highlight);
-        }
+        shadeLitRow(diffuse, normals, specular, light, row, out.row(row), model);
     }
 }

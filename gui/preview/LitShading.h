@@ -28,3 +28,14 @@ struct ShadingModel {
 // Alpha of the result is 255.
 void shadeLitPlane(const Velvor::Image& diffuse, const Velvor::Image& normals, const Velvor::Image* specular,
                    PreviewLight light, Velvor::Image& out, ShadingModel model = {});
+
+// Row `row` of shadeLitPlane's result, written to `target` (one row of pixels), for a pass that places
+// rows itself or splits them between threads. The plain version is the reference; the fast one runs
+// the same IEEE single-precision operations in the same order on whole vectors where it can (Highway,
+// chosen at run time; no fused multiply-add, no approximate reciprocal or square root) and calls the
+// same powf, so it writes the same pixels bit for bit.
+void shadeLitRow(const Velvor::Image& diffuse, const Velvor::Image& normals, const Velvor::Image* specular,
+                 PreviewLight light, int row, Velvor::Pixel* target, ShadingModel model = {});
+void shadeLitRowFast(const Velvor::Image& diffuse, const Velvor::Image& normals,
+                     const Velvor::Image* specular, PreviewLight light, int row, Velvor::Pixel* target,
+                     ShadingModel model = {});
