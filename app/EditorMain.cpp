@@ -92,6 +92,7 @@ QImage previewPicture(MainWindow& window) {
     preview->resize(640, 420);
     preview->getView().resize(640, 400);
     preview->getView().setLight(QPoint(150, 110));
+    preview->getView().waitUntilShaded();
     return preview->grab().toImage();
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/operators/Collector.h"
 #include "gui/common/ImageConversion.h"
+#include "gui/preview/LitPicture.h"
 #include "gui/windows/ResultWindow.h"
 #include "model/Material.h"
 
@@ -35,6 +36,7 @@ QString sizeText(const Velvor::Image& image) {
 
 PreviewView::PreviewView(QWidget* parent, const Material& material) : Window(parent), material_(material) {
     setMouseTracking(true);
+    connect(&shader_, &PreviewShader::frameShown, this, qOverload<>(&QWidget::update));
 }
 
 void PreviewView::setTiled(bool tiled) {
@@ -44,7 +46,13 @@ void PreviewView::setTiled(bool tiled) {
 
 void PreviewView::setLight(QPoint viewPoint) {
     lightAt_ = viewPoint;
-    shade();
+    if (!problem_) {
+        shader_.moveLight(viewPoint);
+    }
+}
+
+Velvor::Image PreviewView::getShaded() const {
+    return imageOfPicture(shader_.getFrame());
 }
 
 void PreviewView::refresh() {
@@ -69,27 +77,10 @@ void PreviewView::refresh() {
         problem_ = QString("The Diffuse map has no pixels.");
     }
     if (!problem_) {
-        diffuse_ = diffuse->getOperator().getImage();
-        normals_ = normals->getOperator().getImage();
-        specular_.reset();
-        if (specular != nullptr) {
-            specular_ = specular->getOperator().getImage();
-        }
-    }
-    shade();
-}
-
-void PreviewView::shade() {
-    if (!problem_) {
-        const Velvor::Image& colours = diffuse_;
-        const float width = static_cast<float>(colours.getWidth());
-        const float height = static_cast<float>(colours.getHeight());
-        // The view's top-left copy: view y grows downwards, image rows upwards.
-        const QPoint at = lightAt_.value_or(QPoint(colours.getWidth() / 2, colours.getHeight() / 2));
-        const PreviewLight light{static_cast<float>(at.x() % colours.getWidth()),
-                                 height - 1.0f - static_cast<float>(at.y() % colours.getHeight()),
-                                 0.5f * std::max(width, height)};
-        shadeLitPlane(colours, normals_, specular_ ? &*specular_ : nullptr, light, shaded_);
+        const Velvor::Image& colours = diffuse->getOperator().getImage();
+        shader_.setMaps(colours, normals->getOperator().getImage(),
+                        specular != nullptr ? &specular->getOperator().getImage() : nullptr);
+        shader_.moveLight(lightAt_.value_or(QPoint(colours.getWidth() / 2, colours.getHeight() / 2)));
     }
     redraw();
 }
@@ -102,7 +93,7 @@ void PreviewView::paintEvent(QPaintEvent*) {
         painter.drawText(rect().adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap, *problem_);
         return;
     }
-    paintTiled(painter, displayedImage(shaded_), size(), tiled_);
+    paintTiled(painter, shader_.getFrame(), size(), tiled_);
 }
 
 void PreviewView::mouseMoveEvent(QMouseEvent* event) {

@@ -2,12 +2,13 @@
 
 // "Preview": the material as it will look, its Diffuse map, Normal map and Specular map collectors
 // shaded together on a flat plane (LitShading.h), lit by a point light that follows the mouse, tiled
-// or once like a result window. Redrawn after every render. What cannot be shown (a missing map, maps
-// of different sizes) is said in the window.
+// or once like a result window. Shaded again after every render. Frames are shaded off the
+// user-interface thread (PreviewShader.h); the view shows the last one finished. What cannot be shown
+// (a missing map, maps of different sizes) is said in the window.
 
 #include "base/Events.h"
 #include "core/Image.h"
-#include "gui/preview/LitShading.h"
+#include "gui/preview/PreviewShader.h"
 #include "gui/windows/HelperWindow.h"
 #include "gui/windows/Window.h"
 
@@ -31,7 +32,11 @@ public:
     void setLight(QPoint viewPoint);
     // Why nothing is shaded, or nothing when the maps are shown.
     const std::optional<QString>& getProblem() const { return problem_; }
-    const Velvor::Image& getShaded() const { return shaded_; }
+    // The pixels of the frame shown, row 0 at the bottom; none before the first frame.
+    Velvor::Image getShaded() const;
+    // Returns once the light's last position is shaded and shown (tests, screenshots, measurements).
+    void waitUntilShaded() { shader_.waitUntilShaded(); }
+    PreviewShader& getShader() { return shader_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -40,14 +45,8 @@ protected:
 private:
     const Material& material_;
     bool tiled_ = true;
-    void shade();
-
     std::optional<QPoint> lightAt_; // view point; the middle of the image until the mouse moves
-    // Copies of the maps, so the light can move while a render writes the collectors.
-    Velvor::Image diffuse_{0, 0};
-    Velvor::Image normals_{0, 0};
-    std::optional<Velvor::Image> specular_;
-    Velvor::Image shaded_{0, 0};
+    PreviewShader shader_;
     std::optional<QString> problem_;
 };
 

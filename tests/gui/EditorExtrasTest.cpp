@@ -102,6 +102,7 @@ TEST_F(EditorExtrasTest, ThePreviewShadesOrSaysWhatIsMissing) {
     auto* preview = window.findChild<PreviewWindow*>();
     ASSERT_NE(preview, nullptr);
     EXPECT_FALSE(preview->getView().getProblem().has_value());
+    preview->getView().waitUntilShaded();
     EXPECT_EQ(preview->getView().getShaded().getWidth(), 256);
 
     Material& material = window.getDocument().getMaterial();

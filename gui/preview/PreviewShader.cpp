@@ -1,0 +1,184 @@
+#include "gui/preview/PreviewShader.h"
+
+#include "core/parallel/Parallel.h"
+#include "gui/preview/LitPicture.h"
+
+#include <QMetaObject>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <utility>
+
+// What the shading thread and the user-interface thread share; the job on the shading thread keeps
+// it alive after the shader is gone.
+struct PreviewShader::Shared {
+    std::mutex lock;
+    std::condition_variable changed;
+    PreviewShader* owner = nullptr; // null once the shader is gone
+    LitMaps maps;                   // written only while no frame is being shaded
+    std::optional<QPoint> wanted;   // the newest light position not yet shaded
+    bool queued = false;            // a job of this shader is on the shading thread
+    bool shading = false;           // a frame is being shaded: the maps are read, `working` written
+    std::atomic<bool> cancel{false};
+    QImage working; // the shading thread's
+    QImage ready;   // the newest finished frame, until the user-interface thread takes it
+    bool readyIsNew = false;
+};
+
+namespace {
+
+// One thread for every preview of the process: a thread per window would make each a new root of the
+// OpenMP runtime, which does not take such roots ending lightly.
+class ShadingThread {
+public:
+    static ShadingThread& instance() {
+        static ShadingThread thread;
+        return thread;
+    }
+
+    void post(std::function<void()> job) {
+        {
+            const std::lock_guard lock(lock_);
+            jobs_.push_back(std::move(job));
+        }
+        changed_.notify_one();
+    }
+
+private:
+    ShadingThread() : thread_([this] { loop(); }) {}
+    ~ShadingThread() {
+        {
+            const std::lock_guard lock(lock_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+
+    void loop() {
+        for (;;) {
+            std::function<void()> job;
+            {
+                std::unique_lock lock(lock_);
+                changed_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
+                if (jobs_.empty()) {
+                    return;
+                }
+                job = std::move(jobs_.front());
+                jobs_.pop_front();
+            }
+            job();
+        }
+    }
+
+    std::mutex lock_;
+    std::condition_variable changed_;
+    std::deque<std::function<void()>> jobs_;
+    bool quit_ = false;
+    std::thread thread_; // last: it starts once the members it uses exist
+};
+
+} // namespace
+
+PreviewShader::PreviewShader(QObject* parent) : QObject(parent), shared_(std::make_shared<Shared>()) {
+    shared_->owner = this;
+}
+
+PreviewShader::~PreviewShader() {
+    const std::lock_guard lock(shared_->lock);
+    shared_->owner = nullptr;
+    shared_->cancel = true;
+}
+
+void PreviewShader::setMaps(const Velvor::Image& diffuse, const Velvor::Image& normals,
+                            const Velvor::Image* specular) {
+    std::unique_lock lock(shared_->lock);
+    shared_->cancel = true;
+    shared_->changed.wait(lock, [this] { return !shared_->shading; });
+    // No frame starts while the lock is held; lowered first, so a failed copy stops nothing for good.
+    shared_->cancel = false;
+    LitMaps& maps = shared_->maps;
+    maps.diffuse = diffuse;
+    maps.normals = normals;
+    if (specular == nullptr) {
+        maps.specular.reset();
+    } else if (maps.specular) {
+        *maps.specular = *specular;
+    } else {
+        maps.specular = *specular;
+    }
+    if (shared_->wanted) {
+        schedule(shared_);
+    }
+}
+
+void PreviewShader::moveLight(QPoint viewPoint) {
+    const std::lock_guard lock(shared_->lock);
+    shared_->wanted = viewPoint;
+    schedule(shared_);
+}
+
+void PreviewShader::schedule(const std::shared_ptr<Shared>& shared) {
+    if (!shared->queued) {
+        shared->queued = true;
+        ShadingThread::instance().post([shared] { work(shared); });
+    }
+}
+
+// On the shading thread: frames for the newest position until none is wanted, the maps change or
+// the shader is gone.
+void PreviewShader::work(const std::shared_ptr<Shared>& shared) {
+    std::unique_lock lock(shared->lock);
+    while (shared->owner != nullptr && !shared->cancel && shared->wanted) {
+        const LitMaps& maps = shared->maps;
+        const QPoint position = *shared->wanted;
+        const PreviewLight light = lightAbove(position, maps.diffuse.getWidth(), maps.diffuse.getHeight());
+        shared->wanted.reset();
+        shared->shading = true;
+        lock.unlock();
+        {
+            const Velvor::CancelScope scope(&shared->cancel);
+            shadeLitPicture(maps, light, shared->working);
+        }
+        lock.lock();
+        shared->shading = false;
+        shared->changed.notify_all();
+        if (shared->cancel) {
+            // New maps: the position is shaded again with them, unless a newer one came.
+            shared->wanted = shared->wanted.value_or(position);
+        } else if (shared->owner != nullptr) {
+            std::swap(shared->working, shared->ready);
+            // A frame not taken yet is replaced; its notice is on its way already.
+            if (!shared->readyIsNew) {
+                QMetaObject::invokeMethod(shared->owner, &PreviewShader::takeFrame, Qt::QueuedConnection);
+            }
+            shared->readyIsNew = true;
+        }
+    }
+    shared->queued = false;
+    shared->changed.notify_all();
+}
+
+void PreviewShader::takeFrame() {
+    {
+        const std::lock_guard lock(shared_->lock);
+        if (!shared_->readyIsNew) {
+            return;
+        }
+        std::swap(shared_->ready, frame_);
+        shared_->readyIsNew = false;
+    }
+    emit frameShown();
+}
+
+void PreviewShader::waitUntilShaded() {
+    {
+        std::unique_lock lock(shared_->lock);
+        shared_->changed.wait(lock, [this] { return !shared_->queued; });
+    }
+    takeFrame();
+}
