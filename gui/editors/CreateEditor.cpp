@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QUndoStack>
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -77,9 +78,11 @@ std::unique_ptr<ValueEditor> editorFor(const ParameterInfo& info, std::unique_pt
 void addNewSeedButton(OperatorEditor& panel, Material& material, NodeId node, std::size_t index,
                       const ParameterInfo& info, QUndoStack& undoStack) {
     auto* button = new QPushButton("New seed", &panel);
-    const Point row = panel.lastRow();
-    button->setGeometry(ValueEditor::controlX + 192, row.y, 90, 22);
+    // On a row of its own under the last one: the rows' controls take the panel's whole width.
+    const int top = panel.lastRow().y + panel.getEditors().back()->getHeight() + 8;
+    button->setGeometry(ValueEditor::controlX, top, 90, 24);
     button->setAutoDefault(false);
+    button->show(); // the panel may be on show already, as the rows' controls assume
     QObject::connect(button, &QPushButton::clicked, &panel, [&material, &undoStack, node, index, &info] {
         const VisualNode* target = material.findNode(node);
         if (target == nullptr) {
@@ -110,15 +113,17 @@ OperatorEditor* createEditor(QWidget* parent, Material& material, NodeId node, Q
         return nullptr;
     }
     auto* panel = new OperatorEditor(parent, material, node);
+    std::optional<std::size_t> seed;
     for (std::size_t i = 0; i < type->parameters.size(); ++i) {
         const ParameterInfo& info = type->parameters[i];
         if (info.inPanel) {
             panel->addEditor(
                 editorFor(info, std::make_unique<NodeParameter>(material, node, i, info, undoStack)));
-            if (info.field->name == "seed") {
-                addNewSeedButton(*panel, material, node, i, info, undoStack);
-            }
+            seed = info.field->name == "seed" ? std::optional(i) : seed;
         }
+    }
+    if (seed) {
+        addNewSeedButton(*panel, material, node, *seed, type->parameters[*seed], undoStack);
     }
     return panel;
 }

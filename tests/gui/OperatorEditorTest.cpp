@@ -272,11 +272,13 @@ TEST_F(OperatorEditorTest, ChangesMergeOnlyWithinOneGestureAndAGestureBackToTheS
 // "New seed" draws another seed in range, as one step that undoes back to the old one.
 TEST_F(OperatorEditorTest, NewSeedDrawsAnotherSeedAsOneStep) {
     area.resize(800, 300);
+    area.show();
     VisualNode& node = add("Subplasma");
     std::unique_ptr<OperatorEditor> panel(createEditor(&area, material, node.getId(), undoStack));
     ASSERT_NE(panel, nullptr);
     auto* button = panel->findChild<QPushButton*>();
     ASSERT_NE(button, nullptr);
+    EXPECT_TRUE(button->isVisible());
     const ParameterInfo& info = node.getTypeInfo()->parameters[1];
     const auto seed = [&] { return info.get(node.getOperator()); };
     std::set<std::int32_t> drawn{seed()};
