@@ -1,6 +1,7 @@
 #include "gui/document/BackgroundRender.h"
 
 #include "base/Exception.h"
+#include "gui/common/JobThread.h"
 #include "model/RenderPlan.h"
 
 #include <QMetaObject>
@@ -74,55 +75,11 @@ void BackgroundRender::deliverReports() {
 
 namespace {
 
-// The one thread every render of the process runs on, in the order they were asked for.
-class RenderThread {
-public:
-    static RenderThread& instance() {
-        static RenderThread thread;
-        return thread;
-    }
-
-    void post(std::function<void()> job) {
-        {
-            const std::lock_guard lock(lock_);
-            jobs_.push_back(std::move(job));
-        }
-        changed_.notify_one();
-    }
-
-private:
-    RenderThread() : thread_([this] { loop(); }) {}
-    ~RenderThread() {
-        {
-            const std::lock_guard lock(lock_);
-            quit_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-
-    void loop() {
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::unique_lock lock(lock_);
-                changed_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
-                if (jobs_.empty()) {
-                    return;
-                }
-                job = std::move(jobs_.front());
-                jobs_.pop_front();
-            }
-            job();
-        }
-    }
-
-    std::mutex lock_;
-    std::condition_variable changed_;
-    std::deque<std::function<void()>> jobs_;
-    bool quit_ = false;
-    std::thread thread_; // last: it starts once the members it uses exist
-};
+// The one thread every render of the process runs on, in the order asked for.
+JobThread& renderThread() {
+    static JobThread thread;
+    return thread;
+}
 
 } // namespace
 
@@ -185,7 +142,7 @@ void BackgroundRender::start() {
         busy_ = true;
     }
     running_ = true;
-    RenderThread::instance().post([this, plan = std::move(plan), generation] { run(plan, generation); });
+    renderThread().post([this, plan = std::move(plan), generation] { run(plan, generation); });
 }
 
 void BackgroundRender::workerEnded(unsigned generation, bool completed, const QString& problem) {

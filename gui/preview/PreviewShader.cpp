@@ -1,6 +1,7 @@
 #include "gui/preview/PreviewShader.h"
 
 #include "core/parallel/Parallel.h"
+#include "gui/common/JobThread.h"
 #include "gui/preview/LitPicture.h"
 
 #include <QMetaObject>
@@ -31,56 +32,11 @@ struct PreviewShader::Shared {
 
 namespace {
 
-// One thread for every preview of the process: a thread per window would make each a new root of the
-// OpenMP runtime, which does not take such roots ending lightly.
-class ShadingThread {
-public:
-    static ShadingThread& instance() {
-        static ShadingThread thread;
-        return thread;
-    }
-
-    void post(std::function<void()> job) {
-        {
-            const std::lock_guard lock(lock_);
-            jobs_.push_back(std::move(job));
-        }
-        changed_.notify_one();
-    }
-
-private:
-    ShadingThread() : thread_([this] { loop(); }) {}
-    ~ShadingThread() {
-        {
-            const std::lock_guard lock(lock_);
-            quit_ = true;
-        }
-        changed_.notify_all();
-        thread_.join();
-    }
-
-    void loop() {
-        for (;;) {
-            std::function<void()> job;
-            {
-                std::unique_lock lock(lock_);
-                changed_.wait(lock, [this] { return quit_ || !jobs_.empty(); });
-                if (jobs_.empty()) {
-                    return;
-                }
-                job = std::move(jobs_.front());
-                jobs_.pop_front();
-            }
-            job();
-        }
-    }
-
-    std::mutex lock_;
-    std::condition_variable changed_;
-    std::deque<std::function<void()>> jobs_;
-    bool quit_ = false;
-    std::thread thread_; // last: it starts once the members it uses exist
-};
+// The one thread every preview frame of the process runs on, in the order asked for.
+JobThread& shadingThread() {
+    static JobThread thread;
+    return thread;
+}
 
 } // namespace
 
@@ -125,7 +81,7 @@ void PreviewShader::moveLight(QPoint viewPoint) {
 void PreviewShader::schedule(const std::shared_ptr<Shared>& shared) {
     if (!shared->queued) {
         shared->queued = true;
-        ShadingThread::instance().post([shared] { work(shared); });
+        shadingThread().post([shared] { work(shared); });
     }
 }
 
