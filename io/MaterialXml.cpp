@@ -36,14 +36,6 @@ void appendAttributes(TiXmlElement& element, const AttributeList& attributes) {
     }
 }
 
-int idOf(const Material& material, const VisualNode& node) {
-    const std::optional<std::size_t> index = material.findNodeIndex(&node);
-    if (!index) {
-        throw Exception("A cable of the material joins a node that is not part of it.");
-    }
-    return static_cast<int>(*index);
-}
-
 class ElementAttributes : public AttributeSource {
 public:
     explicit ElementAttributes(const TiXmlElement& element) : element_(element) {}
@@ -197,26 +189,40 @@ LoadOutcome readDocument(Material& material, const std::string& text, Prompt& pr
     return Loader(material, prompt).run(*root);
 }
 
-} // namespace
-
-std::string materialToXml(const Material& material) {
+// The document of the nodes `chosen` accepts and of the cables among them; ids count the chosen
+// nodes in node order.
+template <typename Chosen> std::string writeDocument(const Material& material, Chosen chosen) {
     TiXmlDocument document;
     auto root = std::make_unique<TiXmlElement>("velvorMaterial");
     auto nodes = std::make_unique<TiXmlElement>("nodes");
+    std::map<const VisualNode*, int> ids;
     for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
         const VisualNode& node = material.getNode(i);
+        if (!chosen(node)) {
+            continue;
+        }
         auto element = std::make_unique<TiXmlElement>(toLower(node.getTypeName()));
         AttributeList attributes;
-        node.writeXml(attributes, static_cast<int>(i));
+        const int id = static_cast<int>(ids.size());
+        node.writeXml(attributes, id);
+        ids.emplace(&node, id);
         appendAttributes(*element, attributes);
         nodes->LinkEndChild(element.release());
     }
     auto cables = std::make_unique<TiXmlElement>("cables");
     for (std::size_t i = 0; i < material.getCableCount(); ++i) {
         const Cable& cable = material.getCable(i);
+        const auto from = ids.find(&cable.getFrom());
+        const auto to = ids.find(&cable.getTo());
+        if (from == ids.end() || to == ids.end()) {
+            if (!material.findNodeIndex(&cable.getFrom()) || !material.findNodeIndex(&cable.getTo())) {
+                throw Exception("A cable of the material joins a node that is not part of it.");
+            }
+            continue;
+        }
         auto element = std::make_unique<TiXmlElement>("cable");
         AttributeList attributes;
-        cable.writeXml(attributes, idOf(material, cable.getFrom()), idOf(material, cable.getTo()));
+        cable.writeXml(attributes, from->second, to->second);
         appendAttributes(*element, attributes);
         cables->LinkEndChild(element.release());
     }
@@ -228,6 +234,16 @@ std::string materialToXml(const Material& material) {
     TiXmlPrinter printer;
     document.Accept(&printer);
     return printer.Str();
+}
+
+} // namespace
+
+std::string materialToXml(const Material& material) {
+    return writeDocument(material, [](const VisualNode&) { return true; });
+}
+
+std::string nodesToXml(const Material& material, const std::set<NodeId>& nodes) {
+    return writeDocument(material, [&nodes](const VisualNode& node) { return nodes.contains(node.getId()); });
 }
 
 void saveXml(const Material& material, const std::string& path) {

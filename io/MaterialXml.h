@@ -9,6 +9,7 @@
 #include "model/Material.h"
 
 #include <cstddef>
+#include <set>
 #include <string>
 
 enum class LoadOutcome {
@@ -24,6 +25,9 @@ constexpr std::size_t maxLoadedNodes = 4096;
 
 // The document as saved, byte for byte.
 std::string materialToXml(const Material& material);
+// The same document with only these nodes (in node order) and the cables among them: what the
+// clipboard carries.
+std::string nodesToXml(const Material& material, const std::set<NodeId>& nodes);
 // Writes the document with writeFile (base/File.h), so a failed save keeps the old file. Raises
 // Exception "Could not write file <path> (<reason>)" on failure.
 void saveXml(const Material& material, const std::string& path);

@@ -19,6 +19,7 @@
 
 #include "base/Events.h"
 #include "gui/canvas/CanvasPainter.h"
+#include "gui/undo/InsertNodesCommand.h"
 #include "gui/windows/Window.h"
 #include "model/Material.h"
 
@@ -68,6 +69,18 @@ public:
     // Drops the cable being drawn; false when there was none.
     bool cancelGesture();
 
+    // The clipboard (NodesViewClipboard.cpp), each command one step. Copy puts the selected nodes and
+    // the cables among them on the system clipboard; Cut copies, then deletes as Delete does (never a
+    // collector). Paste puts the clipboard's nodes at the mouse, or at the free place in view, with
+    // new ids and unused names, and selects them. Duplicate copies the selection beside itself
+    // without the clipboard; with inputs it also keeps the cables that enter the selection.
+    void copySelection();
+    void cutSelection();
+    void paste();
+    void duplicateSelection(bool withInputs);
+    // The clipboard format of copied nodes; the same XML also goes as plain text.
+    static constexpr const char* nodesMimeType = "application/x-velvor-nodes+xml";
+
     // The node menu's commands, each on the selected node (or selection).
     void probeSelectedNode();
     void renameSelectedNode();
@@ -96,7 +109,12 @@ public:
     // The size asked for the selected node.
     Events<Point>& getResizeEvents() { return resizeEvents_; }
 
+signals:
+    // A line for the status bar: why a command did nothing.
+    void notice(const QString& text);
+
 protected:
+    void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -149,6 +167,11 @@ private:
     void select(Selection selection);
     void forgetWhatIsGone();
     void updateCursor();
+    // Where pasted or searched-for nodes go: the mouse while it is over the view, else the free place.
+    Point insertionPoint() const;
+    // Pushes the nodes as one step, selects them and tells the listeners; a refusal goes to notice.
+    void insertNodes(const std::string& xml, Point at,
+                     std::vector<InsertNodesCommand::EnteringCable> entering, const QString& text);
 
     // The view's size in unscaled points.
     Point viewSize() const;
@@ -174,6 +197,7 @@ private:
     int wheelRemainder_ = 0; // eighths of a degree not yet turned into a step
     MouseMode mouseMode_ = MouseMode::None;
     Point mouseDown_;
+    std::optional<Point> mouse_; // unscaled, while the mouse is over the view
     Point panStart_;
     std::set<NodeId> selectedNodes_;
     std::vector<std::pair<NodeId, Point>> dragStarts_; // every node the drag moves, where it began

@@ -26,6 +26,7 @@ Point pointOf(const QMouseEvent* event) {
 void NodesView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     const Point p = screenPointOf(event);
+    mouse_ = p;
     guarded(this, [&] {
         if (event->button() == Qt::LeftButton) {
             leftPress(p, event->modifiers());
@@ -169,7 +170,8 @@ void NodesView::openNodeMenu(Point p) {
 }
 
 void NodesView::mouseMoveEvent(QMouseEvent* event) {
-    guarded(this, [&] { moveTo(screenPointOf(event)); });
+    mouse_ = screenPointOf(event);
+    guarded(this, [&] { moveTo(*mouse_); });
     updateCursor();
 }
 

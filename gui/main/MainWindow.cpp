@@ -108,6 +108,8 @@ void MainWindow::watchDocument() {
     connect(render, &BackgroundRender::progressFinished, this, [this] { progress_->finish(); });
     connect(document, &Document::status, this,
             [this](const QString& text) { progress_->message(text.toStdString()); });
+    connect(canvas_, &NodesView::notice, this,
+            [this](const QString& text) { progress_->message(text.toStdString()); });
     connect(document, &Document::renderFinished, this, &MainWindow::renderFinished);
     connect(document, &Document::changed, this, &MainWindow::updatePackedSize);
     connect(document, &Document::replacing, this, [this] {
