@@ -65,6 +65,22 @@ std::optional<std::size_t> cableAt(std::span<const CableCurve> curves, Point p) 
     return std::nullopt;
 }
 
+std::optional<std::size_t> cableThroughBox(std::span<const CableCurve> curves, Point corner) {
+    constexpr int inset = nodeBox.right / 4;
+    const std::int64_t left = std::int64_t{corner.x} + inset;
+    const std::int64_t top = std::int64_t{corner.y} + inset;
+    const std::int64_t right = std::int64_t{corner.x} + nodeBox.right - inset;
+    const std::int64_t bottom = std::int64_t{corner.y} + nodeBox.bottom - inset;
+    for (std::size_t i = 0; i < curves.size(); ++i) {
+        for (const Point p : curves[i]) {
+            if (left <= p.x && p.x < right && top <= p.y && p.y < bottom) {
+                return i;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
 PositionBounds boundsOf(std::span<const Point> positions) {
     PositionBounds bounds{positions.front().x, positions.front().y, positions.front().x, positions.front().y};
     for (const Point position : positions) {

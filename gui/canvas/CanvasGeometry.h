@@ -67,6 +67,10 @@ constexpr std::size_t cableHitPointCount = cableCurvePointCount - 1;
 // The first curve with one of its first 98 points within 8 pixels of the point.
 std::optional<std::size_t> cableAt(std::span<const CableCurve> curves, Point p);
 
+// The first curve that runs through the middle of the node box at `corner` (the box less a quarter of
+// its size on every side): where a node dropped on a cable goes in between.
+std::optional<std::size_t> cableThroughBox(std::span<const CableCurve> curves, Point corner);
+
 // The smallest and largest corner of a set of node positions, in 64 bits; for at least one position.
 struct PositionBounds {
     std::int64_t minX, minY, maxX, maxY;

@@ -220,7 +220,8 @@ void NodesView::paintEvent(QPaintEvent*) {
         const std::vector<CableCurve> curves = cableCurves();
         for (std::size_t i = 0; i < curves.size(); ++i) {
             if (mayShowCurve(curves[i], viewSize)) {
-                painter_.paintCable(painter, curves[i], &material_.getCable(i) == selectedOne,
+                painter_.paintCable(painter, curves[i],
+                                    &material_.getCable(i) == selectedOne || insertCable_ == i,
                                     CableTarget::Accepting);
             }
         }
@@ -251,6 +252,8 @@ void NodesView::forgetWhatIsGone() {
         mouseMode_ = MouseMode::None;
         updateCursor();
     }
+    // Cable indices shift with every change of the list.
+    insertCable_ = cableToInsertInto();
     // Listeners keep no node that has left the material: an undo or a load can take the selected one.
     if ((selection_.kind == SelectionKind::Node && selectedNode() == nullptr) ||
         (selection_.kind == SelectionKind::Cable && selectedCable() == nullptr)) {

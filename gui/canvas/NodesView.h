@@ -30,6 +30,8 @@
 #include <unordered_set>
 #include <vector>
 
+class NodeSearch;
+
 class NodesView : public Window {
     Q_OBJECT
 
@@ -68,6 +70,10 @@ public:
     void showActualSize();
     // Drops the cable being drawn; false when there was none.
     bool cancelGesture();
+
+    // Opens the add-node search at a pixel of the view (Space or Tab over the canvas); the chosen type
+    // is added there, selected, as one step (NodesViewAdding.cpp).
+    void openNodeSearch(Point pixel);
 
     // The clipboard (NodesViewClipboard.cpp), each command one step. Copy puts the selected nodes and
     // the cables among them on the system clipboard; Cut copies, then deletes as Delete does (never a
@@ -114,6 +120,7 @@ signals:
     void notice(const QString& text);
 
 protected:
+    bool event(QEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -159,6 +166,15 @@ private:
     // The rubber band's corners on the canvas, and the nodes whose boxes it touches.
     std::set<NodeId> nodesInBand() const;
     void rightPress(Point p);
+    // A right release some pixels from the press that started a cable ends that cable as a drag: on
+    // an accepting port it connects, on empty canvas the search opens to add a node joined to it.
+    void rightRelease(Point p);
+    void addSearchedNode(std::size_t row);
+    // The cable the single dragged node would go into if dropped now: only a node with an output, a
+    // first input and no cable, whose size fits both ends.
+    std::optional<std::size_t> cableToInsertInto() const;
+    // Puts the dropped node into the hovered cable, with the drag's move, as one step.
+    void insertDraggedNode(std::size_t cable);
     void moveTo(Point p);
     void openNodeMenu(Point p);
     void fireResize(Point size);
@@ -206,6 +222,12 @@ private:
     Point bandEnd_;
     int dragCount_ = 0; // tells one drag's moves from the next drag's
     std::optional<DrawnCable> cable_;
+    std::optional<Point> cableDragStart_;    // where the right press that started the cable was
+    int dragStartIndex_ = 0;                 // the undo stack's index when the drag began
+    std::optional<std::size_t> insertCable_; // highlighted while a free node is dragged over it
+    NodeSearch* search_ = nullptr;
+    Point searchAt_;                        // canvas
+    std::optional<DrawnCable> searchCable_; // the cable a search from a drag joins to the new node
 
     bool thumbnailsShown_ = true;
     bool packedBytesShown_ = true;

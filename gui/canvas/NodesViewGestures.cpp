@@ -91,6 +91,7 @@ void NodesView::startMoving(const VisualNode& node) {
     }
     dragged_ = node.getId();
     ++dragCount_;
+    dragStartIndex_ = undoStack_.index();
     mouseMode_ = MouseMode::Moving;
 }
 
@@ -116,10 +117,12 @@ std::set<NodeId> NodesView::nodesInBand() const {
 void NodesView::rightPress(Point p) {
     VisualNode* node = nodeUnder(p);
     const std::optional<int> port = node != nullptr ? portUnder(*node, p) : std::nullopt;
+    cableDragStart_.reset();
     if (!cable_) {
         if (port) {
             const Point spot = portRect(*port, node->getInputCount()).centre();
             cable_ = DrawnCable{node->getId(), *port, spot, p, CableTarget::None};
+            cableDragStart_ = p;
         } else if (node != nullptr) {
             selectNode(*node);
             redraw();
@@ -198,6 +201,10 @@ void NodesView::moveTo(Point p) {
             pushEdit(undoStack_,
                      std::make_unique<MoveNodeCommand>(material_, std::move(positions), dragCount_));
         }
+        if (const std::optional<std::size_t> cable = cableToInsertInto(); cable != insertCable_) {
+            insertCable_ = cable;
+            redraw();
+        }
     } else if (mouseMode_ == MouseMode::Banding) {
         bandEnd_ = p;
         redraw();
@@ -212,6 +219,8 @@ void NodesView::moveTo(Point p) {
 void NodesView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         guarded(this, [&] { leftRelease(screenPointOf(event)); });
+    } else if (event->button() == Qt::RightButton) {
+        guarded(this, [&] { rightRelease(screenPointOf(event)); });
     }
     updateCursor();
 }
@@ -219,6 +228,12 @@ void NodesView::mouseReleaseEvent(QMouseEvent* event) {
 void NodesView::leftRelease(Point p) {
     const MouseMode mode = mouseMode_;
     mouseMode_ = MouseMode::None;
+    if (const std::optional<std::size_t> cable = std::exchange(insertCable_, std::nullopt)) {
+        if (mode == MouseMode::Moving && *cable < material_.getCableCount()) {
+            insertDraggedNode(*cable);
+        }
+        redraw();
+    }
     if (mode == MouseMode::Banding) {
         bandEnd_ = p;
         selectNodes(nodesInBand());

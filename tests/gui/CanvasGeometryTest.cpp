@@ -65,6 +65,20 @@ TEST(CanvasGeometryTest, CableHitsWithinEightPixelsOfAllButTheLastPoint) {
     EXPECT_FALSE(cableAt(std::vector{edge}, {INT_MAX, INT_MAX}));
 }
 
+TEST(CanvasGeometryTest, ACableGoesThroughABoxOnlyThroughItsMiddle) {
+    CableCurve far{};
+    far.fill({5000, 5000});
+    CableCurve crossing = far;
+    crossing[40] = {125, 125}; // a box at (100, 100): its middle is 125 .. 152
+    CableCurve grazing = far;
+    grazing[40] = {124, 190};
+    const std::vector<CableCurve> curves{grazing, crossing};
+    EXPECT_EQ(cableThroughBox(curves, {100, 100}), 1u);
+    EXPECT_EQ(cableThroughBox(curves, {99, 165}), 0u);
+    EXPECT_FALSE(cableThroughBox(curves, {126, 126}));
+    EXPECT_FALSE(cableThroughBox(curves, {INT_MAX, INT_MAX}));
+}
+
 TEST(CanvasGeometryTest, ReorientCentresTheBoundingBoxOfTheBoxes) {
     EXPECT_FALSE(reorientedPanning({}, {800, 600}));
     // One box: its centre (position + 51) lands on the view centre.

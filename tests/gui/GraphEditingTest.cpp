@@ -2,10 +2,12 @@
 // a node on a cable and connecting by a right-button drag.
 
 #include "MainWindowFixture.h"
+#include "gui/canvas/NodeSearch.h"
 #include "gui/undo/CableCommands.h"
 #include "gui/undo/NodeCommands.h"
 
 #include <QClipboard>
+#include <QLineEdit>
 #include <QMimeData>
 
 namespace {
@@ -15,7 +17,12 @@ protected:
     Material& material() { return window.getDocument().getMaterial(); }
     NodesView& canvas() { return canvasOf(window); }
 
-    VisualNode& add(int row, Point position, const std::string& name = "Unnamed") {
+    // A node of the type with that id.
+    VisualNode& add(int typeId, Point position, const std::string& name = "Unnamed") {
+        const auto row = static_cast<std::size_t>(
+            std::find_if(nodeTypes.begin(), nodeTypes.end(),
+                         [typeId](const NodeTypeInfo& type) { return type.id == typeId; }) -
+            nodeTypes.begin());
         auto& stack = window.getDocument().getUndoStack();
         auto command =
             std::make_unique<AddNodeCommand>(material(), name, nodeTypes[row], Point{256, 256}, position);
@@ -32,6 +39,23 @@ protected:
         target.activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&target));
         QTest::keyClick(target.windowHandle(), key, modifiers);
+    }
+    // Types into the open search box and presses Enter.
+    static void search(const char* typed) {
+        auto* field = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+        ASSERT_NE(field, nullptr);
+        ASSERT_EQ(field->parentWidget()->objectName(), "nodeSearch");
+        QTest::keyClicks(field, typed);
+        QTest::keyClick(field, Qt::Key_Return);
+    }
+    // A right-button drag: press, three moves, release.
+    void rightDrag(Point from, Point to) {
+        sendMouse(canvas(), QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, from);
+        for (int step = 1; step <= 3; ++step) {
+            sendMouse(canvas(), QEvent::MouseMove, Qt::NoButton, Qt::RightButton,
+                      {from.x + (to.x - from.x) * step / 3, from.y + (to.y - from.y) * step / 3});
+        }
+        sendMouse(canvas(), QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, to);
     }
     static std::vector<std::string> namesOf(const std::vector<const VisualNode*>& nodes) {
         std::vector<std::string> names;
@@ -139,6 +163,78 @@ TEST_F(GraphEditingTest, DuplicateKeepsTheCablesAmongTheNodesAndWithInputsThoseE
     hover(canvas(), {700, 500});
     press(window, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(material().getNodeCount(), 11u);
+}
+
+TEST(NodeSearchTest, TypesAreFoundByNameAndByTheWordsUsersKnowThemBy) {
+    const auto names = [](std::string_view typed) {
+        std::vector<std::string_view> found;
+        for (const std::size_t row : matchingNodeTypes(typed)) {
+            found.push_back(nodeTypes[row].name);
+        }
+        return found;
+    };
+    using Names = std::vector<std::string_view>;
+    EXPECT_EQ(names("noise"), Names{"Subplasma"});
+    EXPECT_EQ(names("BLEND"), Names{"Mixer"});
+    EXPECT_EQ(names("warp"), Names{"Displacement"});
+    EXPECT_EQ(names("bump"), Names{"NormalMap"});
+    EXPECT_EQ(names("label"), Names{"Text"});
+    EXPECT_EQ(names("checker"), Names{"Checkerboard"});
+    EXPECT_EQ(names("collector"), Names{});
+    EXPECT_EQ(names("").size(), 6u);
+    EXPECT_EQ(names("m").front(), "Mixer"); // a name starting with the text comes first
+}
+
+TEST_F(GraphEditingTest, TheSearchAddsAtTheMouseAndADraggedCableEndsInTheNewNode) {
+    hover(canvas(), {500, 400});
+    QTest::keyClick(&canvas(), Qt::Key_Space);
+    search("noise");
+    const VisualNode& plasma = material().getNode(5);
+    EXPECT_EQ(plasma.getTypeId(), 3);
+    EXPECT_EQ(canvas().selectedNode(), &plasma);
+    EXPECT_EQ(onScreen(canvas(), plasma, {51, 51}), (Point{500, 400}));
+
+    // A right drag from its output to empty canvas: the box opens there, the new node is joined.
+    rightDrag(portCentreOnScreen(canvas(), plasma, -1), {700, 300});
+    search("bump");
+    ASSERT_EQ(material().getNodeCount(), 7u);
+    EXPECT_EQ(cablesOf(material()), (std::vector<std::string>{"Unnamed>Unnamed:0"}));
+    EXPECT_EQ(material().getNode(6).getTypeId(), 6);
+    window.getDocument().undo(); // one step: node and cable
+    EXPECT_EQ(material().getNodeCount(), 6u);
+    EXPECT_EQ(material().getCableCount(), 0u);
+
+    // A right drag released on an accepting port connects there; a right click still starts a cable.
+    const VisualNode& diffuse = *named("Diffuse map");
+    rightDrag(portCentreOnScreen(canvas(), plasma, -1), portCentreOnScreen(canvas(), diffuse, 0));
+    EXPECT_EQ(cablesOf(material()), (std::vector<std::string>{"Unnamed>Diffuse map:0"}));
+    click(canvas(), Qt::RightButton, portCentreOnScreen(canvas(), plasma, -1));
+    EXPECT_TRUE(canvas().cancelGesture());
+}
+
+TEST_F(GraphEditingTest, AFreeNodeDroppedOnACableGoesInBetweenAsOneStep) {
+    VisualNode& board = add(1, {0, 300}, "Board");
+    VisualNode& normals = add(6, {600, 300}, "Normals");
+    VisualNode& mixer = add(2, {300, 0}, "Mix");
+    connect(board, normals, 0);
+    const std::size_t steps = static_cast<std::size_t>(window.getDocument().getUndoStack().count());
+
+    // Dragged across the cable and let go beyond it, the node stays out.
+    const Point grip = onScreen(canvas(), mixer, {51, 90});
+    drag(canvas(), grip, {grip.x, grip.y + 900});
+    EXPECT_EQ(cablesOf(material()), (std::vector<std::string>{"Board>Normals:0"}));
+    window.getDocument().undo();
+
+    // Let go with the box's middle on the cable's middle.
+    const CableCurve curve = cableCurveBetween(unscaledOnScreen(canvas(), board, {0, 0}),
+                                               unscaledOnScreen(canvas(), normals, {0, 0}), 0, 1);
+    const Point middle = pixelOf(curve[cableCurvePointCount / 2], canvas().getZoom());
+    drag(canvas(), grip, {middle.x, middle.y + 39});
+    EXPECT_EQ(cablesOf(material()), (std::vector<std::string>{"Board>Mix:0", "Mix>Normals:0"}));
+    EXPECT_EQ(static_cast<std::size_t>(window.getDocument().getUndoStack().count()), steps + 1);
+    window.getDocument().undo();
+    EXPECT_EQ(cablesOf(material()), (std::vector<std::string>{"Board>Normals:0"}));
+    EXPECT_EQ(mixer.getPosition(), (Point{300, 0}));
 }
 
 } // namespace
