@@ -27,6 +27,9 @@ QFrame* sunkenPanel(QWidget* parent) {
     return panel;
 }
 
+// Where the window's size and place are kept between runs.
+const char* const geometryKey = "mainWindow/geometry";
+
 } // namespace
 
 MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs, MaterialFile* file)
@@ -52,6 +55,9 @@ MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs, MaterialFile* file)
     resize(1100, 760);
     layOut();
     if (document_->hasFile()) {
+        // The stand-alone editor opens where and as large as the user left it (off-screen places are
+        // brought back onto a screen).
+        restoreGeometry(QSettings().value(geometryKey).toByteArray());
         connect(document_.get(), &Document::titleChanged, this, &MainWindow::updateTitle);
         document_->startFileSession();
     }
@@ -191,6 +197,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     HelperWindow::closeAll();
     document_->closing(); // saved or discarded: nothing left to recover
+    if (document_->hasFile()) {
+        QSettings().setValue(geometryKey, saveGeometry());
+    }
     QDialog::closeEvent(event);
     accept();
 }

@@ -71,6 +71,11 @@ TEST_F(MaterialFileTest, SaveWritesTheFileAndItsPackedFormWhileTheEditorIsOpen) 
     EXPECT_NO_THROW(Velvor::PackedMaterial{packed});
     EXPECT_FALSE(window->isWindowModified());
 
+    // The next editor opens as large as this one was left.
+    window->resize(900, 640);
+    window->close();
+    EXPECT_EQ(open(file, readFile(path))->size(), QSize(900, 640));
+
     // A full disk: the system's reason is shown, and the change stays unsaved.
     MaterialFile full("/dev/full");
     auto second = open(full, readFile(path));
