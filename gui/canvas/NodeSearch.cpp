@@ -61,7 +61,9 @@ NodeSearch::NodeSearch(QWidget* parent)
     layout->setSpacing(2);
     field_->setPlaceholderText("Add node...");
     list_->setFocusPolicy(Qt::NoFocus);
-    list_->setFixedHeight(list_->sizeHintForRow(0) > 0 ? list_->sizeHintForRow(0) * 6 + 4 : 120);
+    // Room for every type, so the box never scrolls.
+    list_->setFixedHeight(static_cast<int>(nodeTypes.size() - 1) * (list_->fontMetrics().lineSpacing() + 2) +
+                          6);
     layout->addWidget(field_);
     layout->addWidget(list_);
     setFixedWidth(180);

@@ -98,10 +98,20 @@ void Session::act(const FuzzStep& step) {
         const Point from = step.b % 3 == 0 ? pointInView(step.a) : pointOnNode(step.a, step.b);
         const int dx = static_cast<int>(step.c % 301) - 150;
         const int dy = static_cast<int>((step.c / 301) % 301) - 150;
-        drag(canvas(), from, {from.x + dx, from.y + dy}, modifiersOf(step.b / 3));
+        // Now and then onto a cable's middle, where a free node goes in between.
+        const Point to = step.c % 5 == 0 ? cableMiddle(step.c / 5) : Point{from.x + dx, from.y + dy};
+        drag(canvas(), from, to, modifiersOf(step.b / 3));
         break;
     }
     case FuzzAction::DrawCable:
+        if (step.c % 3 == 0) { // a right-button drag, ended by its release
+            const Point from = portPoint(step.a);
+            const Point to = step.b % 2 == 0 ? portPoint(step.b) : pointInView(step.b);
+            sendMouse(canvas(), QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, from);
+            sendMouse(canvas(), QEvent::MouseMove, Qt::NoButton, Qt::RightButton, to);
+            sendMouse(canvas(), QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, to);
+            break;
+        }
         click(canvas(), Qt::RightButton, portPoint(step.a));
         hover(canvas(), pointInView(step.c));
         hover(canvas(), portPoint(step.b));
@@ -167,14 +177,20 @@ void Session::pressKey(std::uint32_t n) {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
     };
-    static const std::array<Press, 8> keys{{{Qt::Key_Delete, {}},
-                                            {Qt::Key_F, {}},
-                                            {Qt::Key_Escape, {}},
-                                            {Qt::Key_Return, {}},
-                                            {Qt::Key_Z, Qt::ControlModifier},
-                                            {Qt::Key_Y, Qt::ControlModifier},
-                                            {Qt::Key_S, Qt::ControlModifier},
-                                            {Qt::Key_Tab, {}}}};
+    static const std::array<Press, 14> keys{{{Qt::Key_Delete, {}},
+                                             {Qt::Key_F, {}},
+                                             {Qt::Key_Escape, {}},
+                                             {Qt::Key_Return, {}},
+                                             {Qt::Key_Z, Qt::ControlModifier},
+                                             {Qt::Key_Y, Qt::ControlModifier},
+                                             {Qt::Key_S, Qt::ControlModifier},
+                                             {Qt::Key_Tab, {}},
+                                             {Qt::Key_Space, {}},
+                                             {Qt::Key_C, Qt::ControlModifier},
+                                             {Qt::Key_X, Qt::ControlModifier},
+                                             {Qt::Key_V, Qt::ControlModifier},
+                                             {Qt::Key_D, Qt::ControlModifier},
+                                             {Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier}}};
     const Press press = keys[n % keys.size()];
     QWidget* target = QApplication::focusWidget();
     QTest::keyClick(target != nullptr ? target : &canvas(), press.key, press.modifiers);
@@ -299,6 +315,16 @@ void Session::answer(QWidget& open, std::uint32_t choice) {
             }
             enabled[choice % enabled.size()]->trigger();
         }
+        return;
+    }
+    if (open.objectName() == "nodeSearch") {
+        // Types a word, then picks what matches, or gives up.
+        static const std::array<const char*, 5> words{"noise", "mix", "bump", "zzz", ""};
+        if (auto* field = open.findChild<QLineEdit*>()) {
+            QTest::keyClicks(field, words[choice % words.size()]);
+            QTest::keyClick(field, choice % 4 == 0 ? Qt::Key_Escape : Qt::Key_Return);
+        }
+        open.close();
         return;
     }
     auto* dialog = qobject_cast<QDialog*>(&open);
