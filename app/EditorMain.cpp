@@ -172,6 +172,11 @@ int main(int argc, char** argv) {
         QTimer::singleShot(0, [&] {
             auto* window = dynamic_cast<MainWindow*>(QApplication::activeModalWidget());
             status = window == nullptr ? 1 : 0;
+            if (window != nullptr) {
+                // The pictures do not depend on the screen the window would open on.
+                window->resize(1100, 760);
+                window->canvas().showActualSize();
+            }
             if (window != nullptr && parser.isSet(canvasShot)) {
                 status |= writePicture(window->canvas().grab().toImage(), parser.value(canvasShot)) ? 0 : 1;
             }

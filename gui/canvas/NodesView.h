@@ -213,7 +213,7 @@ private:
     int wheelRemainder_ = 0; // eighths of a degree not yet turned into a step
     MouseMode mouseMode_ = MouseMode::None;
     Point mouseDown_;
-    std::optional<Point> mouse_; // unscaled, while the mouse is over the view
+    std::optional<Point> mouse_; // in pixels, while the mouse is over the view
     Point panStart_;
     std::set<NodeId> selectedNodes_;
     std::vector<std::pair<NodeId, Point>> dragStarts_; // every node the drag moves, where it began

@@ -27,7 +27,7 @@ bool NodesView::event(QEvent* event) {
         const auto* key = static_cast<QKeyEvent*>(event);
         if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Space) &&
             key->modifiers() == Qt::NoModifier && mouseMode_ == MouseMode::None) {
-            const Point at = mouse_ ? pixelOf(*mouse_, getZoom()) : Point{width() / 2, height() / 2};
+            const Point at = mouse_.value_or(Point{width() / 2, height() / 2});
             openNodeSearch(at);
             return true;
         }

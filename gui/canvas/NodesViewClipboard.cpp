@@ -2,6 +2,7 @@
 
 #include "base/Exception.h"
 #include "gui/canvas/CanvasGeometry.h"
+#include "gui/canvas/CanvasZoom.h"
 #include "gui/canvas/NodesView.h"
 #include "io/MaterialXml.h"
 #include "io/NodeFragment.h"
@@ -114,7 +115,7 @@ void NodesView::insertNodes(const std::string& xml, Point at,
 }
 
 Point NodesView::insertionPoint() const {
-    return mouse_ ? toCanvas(*mouse_) : freeSpawnPoint();
+    return mouse_ ? toCanvas(unscaledPoint(*mouse_, getZoom())) : freeSpawnPoint();
 }
 
 void NodesView::leaveEvent(QEvent* event) {

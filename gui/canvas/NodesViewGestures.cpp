@@ -26,7 +26,7 @@ Point pointOf(const QMouseEvent* event) {
 void NodesView::mousePressEvent(QMouseEvent* event) {
     setFocus(Qt::MouseFocusReason);
     const Point p = screenPointOf(event);
-    mouse_ = p;
+    mouse_ = pointOf(event);
     guarded(this, [&] {
         if (event->button() == Qt::LeftButton) {
             leftPress(p, event->modifiers());
@@ -173,8 +173,8 @@ void NodesView::openNodeMenu(Point p) {
 }
 
 void NodesView::mouseMoveEvent(QMouseEvent* event) {
-    mouse_ = screenPointOf(event);
-    guarded(this, [&] { moveTo(*mouse_); });
+    mouse_ = pointOf(event);
+    guarded(this, [&] { moveTo(screenPointOf(event)); });
     updateCursor();
 }
 

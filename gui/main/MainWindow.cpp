@@ -15,9 +15,11 @@
 #include <QMenuBar>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -52,7 +54,9 @@ MainWindow::MainWindow(MaterialData& data, Dialogs* dialogs, MaterialFile* file)
     buildWidgets();
     watchDocument();
     updatePackedSize();
-    resize(1100, 760);
+    // Large enough for the examples on most screens, never larger than the screen.
+    const QSize room = screen()->availableGeometry().size() * 0.92;
+    resize(std::min(1240, room.width()), std::min(900, room.height()));
     layOut();
     if (document_->hasFile()) {
         // The stand-alone editor opens where and as large as the user left it (off-screen places are
@@ -166,7 +170,8 @@ void MainWindow::showEvent(QShowEvent* event) {
         reoriented_ = true;
         QTimer::singleShot(0, this, [this] {
             layOut();
-            canvas_->reorient();
+            // Every node in view: at 1:1 when they fit (then this is the plain reorientation).
+            canvas_->zoomToFit();
             canvas_->setFocus(Qt::OtherFocusReason);
             // An opened material shows its pictures without waiting for a first change.
             guarded(dialogs_, [this] { document_->renderIfAuto(); });
