@@ -28,6 +28,26 @@ std::string sizeText(Point size) {
     return std::to_string(size.x) + " x " + std::to_string(size.y);
 }
 
+// Whether a collector reads the node, through any number of cables: only then does a render reach it.
+bool aCollectorReads(const Material& material, const VisualNode& node) {
+    std::unordered_set<const VisualNode*> seen{&node};
+    std::vector<const VisualNode*> pending{&node};
+    while (!pending.empty()) {
+        const VisualNode* from = pending.back();
+        pending.pop_back();
+        if (from->getTypeId() == static_cast<int>(Velvor::OperatorType::Collector)) {
+            return true;
+        }
+        for (std::size_t i = 0; i < material.getCableCount(); ++i) {
+            const Cable& cable = material.getCable(i);
+            if (&cable.getFrom() == from && seen.insert(&cable.getTo()).second) {
+                pending.push_back(&cable.getTo());
+            }
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 std::string whyNotGenerated(const Material& material, const VisualNode& node) {
@@ -42,7 +62,8 @@ std::string whyNotGenerated(const Material& material, const VisualNode& node) {
                    sizeText(node.getSize());
         }
     }
-    return "it lies in a cycle of cables";
+    // Renders start at the collectors: a node none of them reads is never generated.
+    return aCollectorReads(material, node) ? "it lies in a cycle of cables" : "no collector uses it";
 }
 
 std::optional<std::string> whyNotCurrent(const Material& material, const VisualNode& node) {

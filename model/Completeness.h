@@ -14,7 +14,8 @@
 std::vector<const VisualNode*> ungeneratedUpstream(const Material& material, const VisualNode& collector);
 
 // Why the node cannot be generated: "input Source B is open", "input Source is 256 x 256, not
-// 512 x 512", or, with every input set and of its size, "it lies in a cycle of cables".
+// 512 x 512", or, with every input set and of its size, "no collector uses it" for a node no render
+// reaches, else "it lies in a cycle of cables".
 std::string whyNotGenerated(const Material& material, const VisualNode& node);
 
 // After a finished render: why the node's picture is not current (it could not be generated, or it is

@@ -141,8 +141,10 @@ TEST_F(MainWindowTest, PicturesThatCannotBeMadeSayWhy) {
     VisualNode& mixer = material.addNode("Open mix", *findNodeType(2), {256, 256});
     VisualNode& diffuse = *named("Diffuse map");
     material.connect(mixer, -1, diffuse, 0);
+    const VisualNode& unused = material.addNode("Unused", *findNodeType(3), {256, 256});
     window.openResultWindow(mixer.getId());
     window.openResultWindow(diffuse.getId());
+    window.openResultWindow(unused.getId());
     window.getDocument().renderAll();
     ASSERT_TRUE(window.getDocument().waitForRender());
     EXPECT_EQ(labelOf(window, "status").text(),
@@ -154,7 +156,8 @@ TEST_F(MainWindowTest, PicturesThatCannotBeMadeSayWhy) {
     }
     EXPECT_EQ(reasons, (std::vector<QString>{"Not current: input Source A is open",
                                              "Not current: node Open mix could not be generated (input "
-                                             "Source A is open)"}));
+                                             "Source A is open)",
+                                             "Not current: no collector uses it"}));
 }
 
 // File / "Export textures..." writes the preset's files from the material's current pictures, through
