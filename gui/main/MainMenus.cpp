@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <functional>
 
 namespace {
 
@@ -78,23 +79,19 @@ void MainWindow::buildMenus(QMenuBar& menus) {
     edit->addAction(redo);
     edit->addSeparator();
     // On the canvas's selection; with the focus in a text field these keys stay the field's own.
-    const auto canvasCommand = [this, edit](const char* text, QKeySequence keys, auto command) {
+    const auto canvasCommand = [this, edit](const char* text, const QKeySequence& keys,
+                                            const std::function<void(NodesView&)>& command) {
         QAction* action = edit->addAction(text);
         action->setShortcut(keys);
-        connect(action, &QAction::triggered, this,
-                guardedCommand([this, command] { (canvas_->*command)(); }));
+        connect(action, &QAction::triggered, this, guardedCommand([this, command] { command(*canvas_); }));
     };
     canvasCommand("Cu&t", QKeySequence::Cut, &NodesView::cutSelection);
     canvasCommand("&Copy", QKeySequence::Copy, &NodesView::copySelection);
     canvasCommand("&Paste", QKeySequence::Paste, &NodesView::paste);
-    QAction* duplicate = edit->addAction("&Duplicate");
-    duplicate->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    connect(duplicate, &QAction::triggered, this,
-            guardedCommand([this] { canvas_->duplicateSelection(false); }));
-    QAction* withInputs = edit->addAction("Duplicate &with inputs");
-    withInputs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D));
-    connect(withInputs, &QAction::triggered, this,
-            guardedCommand([this] { canvas_->duplicateSelection(true); }));
+    canvasCommand("&Duplicate", QKeySequence(Qt::CTRL | Qt::Key_D),
+                  [](NodesView& canvas) { canvas.duplicateSelection(false); });
+    canvasCommand("Duplicate &with inputs", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_D),
+                  [](NodesView& canvas) { canvas.duplicateSelection(true); });
 
     QMenu* view = menus.addMenu("&View");
     connect(view->addAction("&Reorient view"), &QAction::triggered, this, [this] { canvas_->reorient(); });
