@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <algorithm>
+#include <cstring>
 
 QImage displayedImage(const Velvor::Image& image) {
     if (image.getWidth() <= 0 || image.getHeight() <= 0) {
@@ -12,6 +13,18 @@ QImage displayedImage(const Velvor::Image& image) {
     const QImage borrowed(reinterpret_cast<const uchar*>(image.getPixels()), image.getWidth(),
                           image.getHeight(), image.getWidth() * 4, QImage::Format_RGB32);
     return borrowed.mirrored(false, true);
+}
+
+QImage pictureOf(const Velvor::Image& image) {
+    if (image.getWidth() <= 0 || image.getHeight() <= 0) {
+        return {};
+    }
+    QImage picture(image.getWidth(), image.getHeight(), QImage::Format_ARGB32);
+    for (int row = 0; row < image.getHeight(); ++row) {
+        std::memcpy(picture.scanLine(image.getHeight() - 1 - row), image.row(row),
+                    static_cast<std::size_t>(image.getWidth()) * sizeof(Velvor::Pixel));
+    }
+    return picture;
 }
 
 QImage thumbnailOf(const Velvor::Image& image, QSize box) {

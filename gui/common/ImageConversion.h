@@ -10,6 +10,10 @@ class QPainter;
 // image without pixels.
 QImage displayedImage(const Velvor::Image& image);
 
+// The image's pixel words as a picture, top row first, alpha kept in the top byte (ARGB32 read as
+// words, not as colours: an alpha of 0 keeps its colour). Null for an image without pixels.
+QImage pictureOf(const Velvor::Image& image);
+
 // A small copy of the image as displayed, fitting `box` with its aspect kept (at least one pixel a
 // side); each pixel the average of the 2 x 2 source pixels around its centre. Null for an image
 // without pixels.

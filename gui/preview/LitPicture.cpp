@@ -5,10 +5,11 @@
 #include <algorithm>
 #include <cstring>
 
-PreviewLight lightAbove(QPoint viewPoint, int width, int height) {
-    return {static_cast<float>(viewPoint.x() % width),
-            static_cast<float>(height) - 1.0f - static_cast<float>(viewPoint.y() % height),
-            0.5f * static_cast<float>(std::max(width, height))};
+PreviewLight lightAbove(QPoint picturePoint, int width, int height, LightShape shape) {
+    const int x = (picturePoint.x() % width + width) % width;
+    const int y = (picturePoint.y() % height + height) % height;
+    return {static_cast<float>(x), static_cast<float>(height) - 1.0f - static_cast<float>(y),
+            shape.height * static_cast<float>(std::max(width, height)), shape.strength};
 }
 
 void shadeLitPicture(const LitMaps& maps, PreviewLight light, QImage& picture) {

@@ -17,9 +17,15 @@ struct LitMaps {
     std::optional<Velvor::Image> specular;
 };
 
-// The light above a view point: the picture is drawn from the view's top-left corner (repeated when
-// tiled), view y grows downwards and image rows upwards; the light stands half the larger side high.
-PreviewLight lightAbove(QPoint viewPoint, int width, int height);
+// How high the light stands, as a share of the picture's larger side, and how strong it is.
+struct LightShape {
+    float height = 0.5f;
+    float strength = 1.0f;
+};
+
+// The light above a point of the picture (top row first; repeated, so a point beyond it is the same
+// point of another copy): picture y grows downwards and image rows upwards.
+PreviewLight lightAbove(QPoint picturePoint, int width, int height, LightShape shape = {});
 
 // Shades the maps into `picture` (RGB32 of the maps' size, its buffer kept when it has that size; null
 // when memory for it cannot be had), rows split between threads in bands. Under a raised cancel flag

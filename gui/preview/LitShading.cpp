@@ -37,6 +37,8 @@ void litSteps::shadeSpan(const Velvor::Image& diffuse, const Velvor::Image& norm
     const Velvor::Pixel* colours = diffuse.row(row);
     const Velvor::Pixel* directions = normals.row(row);
     const Velvor::Pixel* shine = specular != nullptr ? specular->row(row) : nullptr;
+    const float diffusePart = (1.0f - model.ambient) * light.strength;
+    const float peak = 255.0f * light.strength;
     for (int column = begin; column < end; ++column) {
         const Velvor::Pixel n = directions[column];
         const Vector normal =
@@ -44,14 +46,14 @@ void litSteps::shadeSpan(const Velvor::Image& diffuse, const Velvor::Image& norm
         const Vector toLight = normalised(
             {light.x - static_cast<float>(column), light.y - static_cast<float>(row), light.height});
         const Vector half = normalised({toLight.x, toLight.y, toLight.z + 1.0f});
-        const float lit = model.ambient + (1.0f - model.ambient) * std::max(0.0f, dot(normal, toLight));
+        const float lit = model.ambient + diffusePart * std::max(0.0f, dot(normal, toLight));
         float highlight = 0.0f;
         if (shine != nullptr) {
             const Velvor::Pixel s = shine[column];
             const float strength =
                 static_cast<float>(Velvor::redOf(s) + Velvor::greenOf(s) + Velvor::blueOf(s)) /
                 (3.0f * 255.0f);
-            highlight = 255.0f * strength * std::pow(std::max(0.0f, dot(normal, half)), model.shininess);
+            highlight = peak * strength * std::pow(std::max(0.0f, dot(normal, half)), model.shininess);
         }
         const Velvor::Pixel c = colours[column];
         target[column] = 0xFF000000u | (shadeChannel(Velvor::redOf(c), lit, highlight) << 16) |

@@ -7,8 +7,9 @@
 // light `height` pixels above the plane. A normal map pixel holds x in red, y in green and z in blue,
 // each as n * 127.5 + 127.5, as the NormalMap operator writes them. The eye looks straight down.
 // Per pixel, with N the normal, L the direction to the light and H the half vector of L and the eye:
-//   colour = diffuse * (ambient + (1 - ambient) * max(0, N.L)) + 255 * s * max(0, N.H)^shininess
-// where s is the specular map's brightness (0 without one), each channel truncated and held to 255.
+//   colour = diffuse * (ambient + (1 - ambient) * k * max(0, N.L)) + 255 * k * s * max(0, N.H)^shininess
+// where k is the light's strength (1 by default) and s the specular map's brightness (0 without one),
+// each channel truncated and held to 255.
 // Blinn-Phong: cheap, stable, and what game engines of the packed form's kind shade with.
 
 #include "core/Image.h"
@@ -17,6 +18,7 @@ struct PreviewLight {
     float x;
     float y;
     float height;
+    float strength = 1.0f;
 };
 
 struct ShadingModel {

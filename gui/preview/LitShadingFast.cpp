@@ -90,7 +90,7 @@ void shadeRowVector(const Velvor::Image& diffuse, const Velvor::Image& normals, 
     const FloatVector towardsY = hn::Set(df, light.y - static_cast<float>(row));
     const FloatVector height = hn::Set(df, light.height);
     const FloatVector ambient = hn::Set(df, model.ambient);
-    const FloatVector diffusePart = hn::Set(df, 1.0f - model.ambient);
+    const FloatVector diffusePart = hn::Set(df, (1.0f - model.ambient) * light.strength);
     const FloatVector one = hn::Set(df, 1.0f);
     HWY_ALIGN float lits[litBlock];
     HWY_ALIGN float powers[litBlock]; // max(0, N.H), then its power
@@ -120,7 +120,8 @@ void shadeRowVector(const Velvor::Image& diffuse, const Velvor::Image& normals, 
                 const WordVector s = hn::LoadU(dw, shine + k + i);
                 const IntVector sum = hn::Add(hn::Add(byteAt<16>(s), byteAt<8>(s)), byteAt<0>(s));
                 const FloatVector strength = hn::Div(hn::ConvertTo(df, sum), hn::Set(df, 3.0f * 255.0f));
-                highlight = hn::Mul(hn::Mul(hn::Set(df, 255.0f), strength), hn::Load(df, powers + i));
+                highlight = hn::Mul(hn::Mul(hn::Set(df, 255.0f * light.strength), strength),
+                                    hn::Load(df, powers + i));
             }
             const WordVector c = hn::LoadU(dw, colours + k + i);
             const FloatVector lit = hn::Load(df, lits + i);

@@ -22,8 +22,10 @@ struct PreviewShader::Shared {
     PreviewShader* owner = nullptr; // null once the shader is gone
     LitMaps maps;                   // written only while no frame is being shaded
     std::optional<QPoint> wanted;   // the newest light position not yet shaded
-    bool queued = false;            // a job of this shader is on the shading thread
-    bool shading = false;           // a frame is being shaded: the maps are read, `working` written
+    std::optional<QPoint> shaded;   // the light position of the last frame asked for
+    LightShape shape;
+    bool queued = false;  // a job of this shader is on the shading thread
+    bool shading = false; // a frame is being shaded: the maps are read, `working` written
     std::atomic<bool> cancel{false};
     QImage working; // the shading thread's
     QImage ready;   // the newest finished frame, until the user-interface thread takes it
@@ -72,10 +74,20 @@ void PreviewShader::setMaps(const Velvor::Image& diffuse, const Velvor::Image& n
     }
 }
 
-void PreviewShader::moveLight(QPoint viewPoint) {
+void PreviewShader::moveLight(QPoint picturePoint) {
     const std::lock_guard lock(shared_->lock);
-    shared_->wanted = viewPoint;
+    shared_->wanted = picturePoint;
+    shared_->shaded = picturePoint;
     schedule(shared_);
+}
+
+void PreviewShader::setLightShape(LightShape shape) {
+    const std::lock_guard lock(shared_->lock);
+    shared_->shape = shape;
+    if (shared_->shaded) {
+        shared_->wanted = shared_->shaded;
+        schedule(shared_);
+    }
 }
 
 void PreviewShader::schedule(const std::shared_ptr<Shared>& shared) {
@@ -92,7 +104,8 @@ void PreviewShader::work(const std::shared_ptr<Shared>& shared) {
     while (shared->owner != nullptr && !shared->cancel && shared->wanted) {
         const LitMaps& maps = shared->maps;
         const QPoint position = *shared->wanted;
-        const PreviewLight light = lightAbove(position, maps.diffuse.getWidth(), maps.diffuse.getHeight());
+        const PreviewLight light =
+            lightAbove(position, maps.diffuse.getWidth(), maps.diffuse.getHeight(), shared->shape);
         shared->wanted.reset();
         shared->shading = true;
         lock.unlock();

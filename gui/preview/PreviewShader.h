@@ -9,6 +9,7 @@
 // within a band and is dropped, with what it reads kept alive until then.
 
 #include "core/Image.h"
+#include "gui/preview/LitPicture.h"
 
 #include <QImage>
 #include <QObject>
@@ -26,8 +27,10 @@ public:
     // being shaded: waits at most for its band of rows. `normals` and `specular` (may be null) have the
     // diffuse map's size. A position asked for and not yet shaded is shaded with the new maps.
     void setMaps(const Velvor::Image& diffuse, const Velvor::Image& normals, const Velvor::Image* specular);
-    // Asks for a frame lit from above the view point (LitPicture.h's lightAbove); needs maps.
-    void moveLight(QPoint viewPoint);
+    // Asks for a frame lit from above the picture point (LitPicture.h's lightAbove); needs maps.
+    void moveLight(QPoint picturePoint);
+    // Asks for a frame with the light this high and strong, where it stands.
+    void setLightShape(LightShape shape);
     // The last finished frame, top row first; null before the first.
     const QImage& getFrame() const { return frame_; }
     // Blocks until no frame is waiting to be shaded or being shaded, then shows the last one: for tests,

@@ -6,10 +6,13 @@
 #include "gui/windows/ResultWindow.h"
 #include "model/Material.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPainter>
+#include <QSlider>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
@@ -34,21 +37,35 @@ QString sizeText(const Velvor::Image& image) {
 
 } // namespace
 
-PreviewView::PreviewView(QWidget* parent, const Material& material) : Window(parent), material_(material) {
-    setMouseTracking(true);
-    connect(&shader_, &PreviewShader::frameShown, this, qOverload<>(&QWidget::update));
+PreviewView::PreviewView(QWidget* parent, const Material& material)
+    : InspectionView(parent), material_(material) {
+    connect(&shader_, &PreviewShader::frameShown, this, [this] { setPicture(shader_.getFrame()); });
+    connect(this, &InspectionView::pointed, this, &PreviewView::setLight);
+    // The light stays under the mouse: the picture point there changes with zoom and pan.
+    connect(this, &InspectionView::transformChanged, this, [this] {
+        if (!problem_ && lightAt_) {
+            shader_.moveLight(lightPoint());
+        }
+    });
 }
 
-void PreviewView::setTiled(bool tiled) {
-    tiled_ = tiled;
-    redraw();
+QPoint PreviewView::lightPoint() const {
+    if (!lightAt_) {
+        return {mapSize_.width() / 2, mapSize_.height() / 2};
+    }
+    const ViewPoint at = toPicture(getTransform(), {lightAt_->x() + 0.5, lightAt_->y() + 0.5});
+    return {static_cast<int>(std::floor(at.x)), static_cast<int>(std::floor(at.y))};
 }
 
 void PreviewView::setLight(QPoint viewPoint) {
     lightAt_ = viewPoint;
     if (!problem_) {
-        shader_.moveLight(viewPoint);
+        shader_.moveLight(lightPoint());
     }
+}
+
+void PreviewView::setLightShape(LightShape shape) {
+    shader_.setLightShape(shape);
 }
 
 Velvor::Image PreviewView::getShaded() const {
@@ -78,26 +95,23 @@ void PreviewView::refresh() {
     }
     if (!problem_) {
         const Velvor::Image& colours = diffuse->getOperator().getImage();
+        mapSize_ = QSize(colours.getWidth(), colours.getHeight());
         shader_.setMaps(colours, normals->getOperator().getImage(),
                         specular != nullptr ? &specular->getOperator().getImage() : nullptr);
-        shader_.moveLight(lightAt_.value_or(QPoint(colours.getWidth() / 2, colours.getHeight() / 2)));
+        shader_.moveLight(lightPoint());
     }
     redraw();
 }
 
-void PreviewView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
-    if (problem_) {
-        painter.setPen(palette().color(QPalette::Text));
-        painter.drawText(rect().adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap, *problem_);
+void PreviewView::paintEvent(QPaintEvent* event) {
+    if (!problem_) {
+        InspectionView::paintEvent(event);
         return;
     }
-    paintTiled(painter, shader_.getFrame(), size(), tiled_);
-}
-
-void PreviewView::mouseMoveEvent(QMouseEvent* event) {
-    setLight(event->position().toPoint());
+    QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Base));
+    painter.setPen(palette().color(QPalette::Text));
+    painter.drawText(rect().adjusted(16, 16, -16, -16), Qt::AlignCenter | Qt::TextWordWrap, *problem_);
 }
 
 PreviewWindow::PreviewWindow(QWidget* parent, const Material& material, ResultWindowRegistry& registry)
@@ -111,12 +125,48 @@ PreviewWindow::PreviewWindow(QWidget* parent, const Material& material, ResultWi
     connect(tiled_, &QAction::toggled, view_, &PreviewView::setTiled);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     layout->setMenuBar(menus);
-    layout->addWidget(view_);
+    layout->addWidget(view_, 1);
+    layout->addWidget(lightControls());
     resize(600, 400);
     registry_.addObserver(&refresher_);
     view_->refresh();
     show();
+}
+
+// "Light height" and "Strength" sliders, and the zoom, in a row under the picture.
+QWidget* PreviewWindow::lightControls() {
+    auto* row = new QWidget(this);
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(6, 2, 6, 2);
+    const auto slider = [row, line, this](const QString& label, int lowest, int highest, int value) {
+        auto* name = new QLabel(label, row);
+        auto* bar = new QSlider(Qt::Horizontal, row);
+        bar->setRange(lowest, highest);
+        bar->setValue(value);
+        bar->setFocusPolicy(Qt::NoFocus); // the keys stay the picture's
+        name->setBuddy(bar);
+        line->addWidget(name);
+        line->addWidget(bar, 1);
+        connect(bar, &QSlider::valueChanged, this, &PreviewWindow::shapeChanged);
+        return bar;
+    };
+    const LightShape standard;
+    height_ = slider("Light &height", 5, 200, static_cast<int>(standard.height * 100));
+    strength_ = slider("&Strength", 0, 200, static_cast<int>(standard.strength * 100));
+    zoom_ = new QLabel("100%", row);
+    zoom_->setMinimumWidth(zoom_->fontMetrics().horizontalAdvance("6.25%  "));
+    zoom_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    line->addWidget(zoom_);
+    connect(view_, &InspectionView::transformChanged, zoom_,
+            [this] { zoom_->setText(QString::number(view_->getTransform().zoom * 100, 'g', 4) + "%"); });
+    return row;
+}
+
+void PreviewWindow::shapeChanged() {
+    view_->setLightShape(
+        {static_cast<float>(height_->value()) / 100.0f, static_cast<float>(strength_->value()) / 100.0f});
 }
 
 PreviewWindow::~PreviewWindow() {

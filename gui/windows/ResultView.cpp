@@ -1,32 +1,108 @@
 #include "gui/windows/ResultView.h"
 
 #include "gui/common/ImageConversion.h"
+#include "gui/inspect/ChannelMode.h"
 #include "model/Material.h"
 
-#include <QPainter>
+#include <QKeyEvent>
+#include <cstring>
+
+namespace {
+
+bool samePixels(const Velvor::Image& a, const Velvor::Image& b) {
+    return a.sameSizeAs(b) &&
+           std::memcmp(a.getPixels(), b.getPixels(),
+                       static_cast<std::size_t>(a.getPixelCount()) * sizeof(Velvor::Pixel)) == 0;
+}
+
+} // namespace
 
 ResultView::ResultView(QWidget* parent, const Material& material, NodeId node)
-    : Window(parent), material_(material), node_(node) {
-    setFocusPolicy(Qt::StrongFocus);
+    : InspectionView(parent), material_(material), node_(node) {
+    connect(this, &InspectionView::pointed, this, [this](QPoint at) {
+        hovered_ = pixelAt(at);
+        emit readoutChanged();
+    });
+    connect(this, &InspectionView::pointerLeft, this, [this] {
+        hovered_.reset();
+        emit readoutChanged();
+    });
+    connect(this, &InspectionView::clicked, this, [this](QPoint at) {
+        pinned_ = pixelAt(at);
+        setMark(pinned_ ? std::optional(toPicture(getTransform(), {at.x() + 0.5, at.y() + 0.5}))
+                        : std::nullopt);
+        emit readoutChanged();
+    });
+    connect(this, &InspectionView::transformChanged, this, &ResultView::readoutChanged);
     refresh();
 }
 
 void ResultView::refresh() {
     // The node is looked up each time: it may have been deleted (and be waiting in the undo history)
     // since the window opened.
+    static const Velvor::Image none(0, 0);
     const VisualNode* node = material_.findNode(node_);
-    pixels_ = node != nullptr ? node->getOperator().getImage() : Velvor::Image(0, 0);
-    shown_ = displayedImage(pixels_);
+    const Velvor::Image& now = node != nullptr ? node->getOperator().getImage() : none;
+    if (!samePixels(now, pixels_)) {
+        if (pixels_.getPixelCount() > 0) {
+            before_ = pixels_;
+        }
+        pixels_ = now;
+    }
+    const AlphaRange alpha =
+        alphaRangeOf(pixels_.getPixels(), static_cast<std::size_t>(pixels_.getPixelCount()));
+    alphaNote_ = QString::fromStdString(alphaText(alpha));
+    showPicture();
     redraw();
 }
 
-void ResultView::setTiled(bool tiled) {
-    tiled_ = tiled;
-    redraw();
+void ResultView::showBefore(bool before) {
+    if (before != showingBefore_) {
+        showingBefore_ = before;
+        showPicture();
+    }
 }
 
-void ResultView::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), palette().color(QPalette::Base));
-    paintTiled(painter, shown_, size(), tiled_);
+void ResultView::showPicture() {
+    setPicture(pictureOf(showingBefore_ && hasBefore() ? before_ : pixels_));
+    emit readoutChanged();
+}
+
+QString ResultView::readingAt(const std::optional<PixelPlace>& place) const {
+    const QImage& picture = getPicture();
+    if (!place || place->column >= picture.width() || place->row >= picture.height()) {
+        return {};
+    }
+    const int shownRow = picture.height() - 1 - place->row;
+    const auto word = reinterpret_cast<const std::uint32_t*>(picture.constScanLine(shownRow))[place->column];
+    return QString::fromStdString(readingText(place->column, place->row, word));
+}
+
+QString ResultView::hoverText() const {
+    return readingAt(hovered_);
+}
+
+QString ResultView::pinnedText() const {
+    return readingAt(pinned_);
+}
+
+void ResultView::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        showBefore(true);
+        return;
+    }
+    InspectionView::keyPressEvent(event);
+}
+
+void ResultView::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) {
+        showBefore(false);
+        return;
+    }
+    InspectionView::keyReleaseEvent(event);
+}
+
+void ResultView::focusOutEvent(QFocusEvent* event) {
+    showBefore(false); // the release may go elsewhere
+    InspectionView::focusOutEvent(event);
 }

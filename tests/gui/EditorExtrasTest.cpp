@@ -10,6 +10,7 @@
 #include "model/OperatorNodes.h"
 
 #include <QLabel>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -104,6 +105,13 @@ TEST_F(EditorExtrasTest, ThePreviewShadesOrSaysWhatIsMissing) {
     EXPECT_FALSE(preview->getView().getProblem().has_value());
     preview->getView().waitUntilShaded();
     EXPECT_EQ(preview->getView().getShaded().getWidth(), 256);
+    // Without strength only the ambient share of each diffuse byte is left: at most 0.2 * 255.
+    preview->strengthSlider().setValue(0);
+    preview->getView().waitUntilShaded();
+    const Velvor::Image dark = preview->getView().getShaded();
+    EXPECT_TRUE(std::all_of(dark.getPixels(), dark.getPixels() + dark.getPixelCount(), [](Velvor::Pixel p) {
+        return Velvor::redOf(p) <= 51 && Velvor::greenOf(p) <= 51 && Velvor::blueOf(p) <= 51;
+    }));
 
     Material& material = window.getDocument().getMaterial();
     material.removeNode(&material.getNode(3)); // "Normal map"

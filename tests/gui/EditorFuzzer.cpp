@@ -11,11 +11,11 @@ namespace {
 
 constexpr std::array actionNames{"AddFromList", "ClickCanvas",   "DragCanvas", "DrawCable", "Key",
                                  "NodeMenu",    "MainMenu",      "PanelEdit",  "Undo",      "Redo",
-                                 "CloseWindow", "WaitForRender", "Wheel"};
+                                 "CloseWindow", "WaitForRender", "Wheel",      "Inspect"};
 static_assert(actionNames.size() == static_cast<std::size_t>(FuzzAction::Count));
 
 // How often each action is drawn: the edits that reach the most code most often.
-constexpr std::array<int, actionNames.size()> actionWeights{6, 8, 6, 10, 6, 7, 5, 12, 6, 4, 2, 2, 4};
+constexpr std::array<int, actionNames.size()> actionWeights{6, 8, 6, 10, 6, 7, 5, 12, 6, 4, 2, 2, 4, 5};
 
 std::uint32_t weightedAction(std::mt19937_64& random) {
     int total = 0;

@@ -154,6 +154,9 @@ void Session::act(const FuzzStep& step) {
         }
         break;
     }
+    case FuzzAction::Inspect:
+        inspect(step);
+        break;
     case FuzzAction::WaitForRender:
     case FuzzAction::Count:
         window_.getDocument().waitForRender();

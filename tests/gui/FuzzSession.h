@@ -59,6 +59,9 @@ private:
 
     void pressKey(std::uint32_t n);
 
+    // FuzzInspection.cpp
+    void inspect(const FuzzStep& step);
+
     void triggerMenuCommand(std::uint32_t n);
 
     void editPanel(const FuzzStep& step);

@@ -30,14 +30,15 @@ bool samePixels(const Velvor::Image& a, const Velvor::Image& b) {
 
 // Rows narrower than a vector, with a tail, and longer than one block of the vector pass; normals of
 // every direction (facing away too); a light over the plane, far off, and in the plane on a pixel
-// (a direction of length 0).
+// (a direction of length 0); weak and strong lights.
 TEST(LitPictureTest, BandsOnEveryThreadGiveThePlainShadingsPixels) {
     std::mt19937 random(7);
     for (const auto& [width, height] : {std::pair{3, 2}, {203, 61}, {1030, 40}}) {
         const LitMaps maps{randomImage(width, height, random), randomImage(width, height, random),
                            randomImage(width, height, random)};
-        for (const PreviewLight light : {PreviewLight{1.0f, 1.0f, 0.0f}, PreviewLight{40.5f, 9.0f, 30.0f},
-                                         PreviewLight{-900.0f, 3000.0f, 2.0f}}) {
+        for (const PreviewLight light :
+             {PreviewLight{1.0f, 1.0f, 0.0f}, PreviewLight{40.5f, 9.0f, 30.0f, 0.35f},
+              PreviewLight{-900.0f, 3000.0f, 2.0f, 1.8f}}) {
             for (const bool withSpecular : {true, false}) {
                 const LitMaps shown{maps.diffuse, maps.normals,
                                     withSpecular ? maps.specular : std::optional<Velvor::Image>()};
