@@ -89,8 +89,7 @@ QImage previewPicture(MainWindow& window) {
     window.getDocument().waitForRender();
     window.showPreview();
     auto* preview = window.findChild<PreviewWindow*>();
-    preview->resize(640, 420);
-    preview->getView().resize(640, 400);
+    preview->resize(640, 452);
     preview->getView().setLight(QPoint(150, 110));
     preview->getView().waitUntilShaded();
     return preview->grab().toImage();

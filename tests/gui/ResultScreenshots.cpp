@@ -1,7 +1,7 @@
 // Pictures of result windows for the documentation, made from the real windows on the offscreen
 // platform from an example material rendered without a render thread, so every run draws the same:
 //   result_screenshots DIR MATERIAL   writes DIR/result-zoomed-normalmap.png (the "Normal map"
-//   collector zoomed in, a reading pinned and one under the mouse) and DIR/result-seam-check.png
+//   collector zoomed to 8 times, a reading pinned and one under the mouse) and DIR/result-seam-check.png
 //   (the "Diffuse map" collector moved by half its size, tiled, with tile guides).
 
 #include "CanvasDriver.h"
@@ -85,7 +85,7 @@ int main(int argc, char** argv) {
         normals->resize(560, 440);
         normals->redraw();
         ResultView& zoomed = normals->getView();
-        wheel(zoomed, QPoint(150, 120), 8); // 12 times
+        wheel(zoomed, QPoint(150, 120), 6); // 8 times
         click(zoomed, Qt::LeftButton, {150, 120});
         hover(zoomed, {330, 250});
         save(normals->grab().toImage(), folder + "/result-zoomed-normalmap.png");
