@@ -29,6 +29,7 @@ void InspectionView::setPicture(const QImage& picture) {
 void InspectionView::setTiled(bool tiled) {
     tiled_ = tiled;
     redraw();
+    emit transformChanged();
 }
 
 void InspectionView::setTileGuides(bool on) {
@@ -39,6 +40,7 @@ void InspectionView::setTileGuides(bool on) {
 void InspectionView::setSeamCheck(bool on) {
     seamCheck_ = on;
     update();
+    emit transformChanged();
 }
 
 void InspectionView::setChannel(ChannelMode mode) {

@@ -48,6 +48,7 @@ public:
 
 signals:
     void pictureChanged();
+    // Zoom, pan, tiling or the seam check changed: another pixel may lie under a widget point.
     void transformChanged();
     // The mouse moved over the view with no button held.
     void pointed(QPoint widgetPoint);

@@ -20,10 +20,12 @@ bool samePixels(const Velvor::Image& a, const Velvor::Image& b) {
 ResultView::ResultView(QWidget* parent, const Material& material, NodeId node)
     : InspectionView(parent), material_(material), node_(node) {
     connect(this, &InspectionView::pointed, this, [this](QPoint at) {
+        pointer_ = at;
         hovered_ = pixelAt(at);
         emit readoutChanged();
     });
     connect(this, &InspectionView::pointerLeft, this, [this] {
+        pointer_.reset();
         hovered_.reset();
         emit readoutChanged();
     });
@@ -33,7 +35,11 @@ ResultView::ResultView(QWidget* parent, const Material& material, NodeId node)
                         : std::nullopt);
         emit readoutChanged();
     });
-    connect(this, &InspectionView::transformChanged, this, &ResultView::readoutChanged);
+    // The mouse stays where it is while the picture moves under it (keys, the wheel, a drag).
+    connect(this, &InspectionView::transformChanged, this, [this] {
+        hovered_ = pointer_ ? pixelAt(*pointer_) : std::nullopt;
+        emit readoutChanged();
+    });
     refresh();
 }
 

@@ -55,6 +55,7 @@ private:
     Velvor::Image pixels_{0, 0};
     Velvor::Image before_{0, 0};
     bool showingBefore_ = false;
+    std::optional<QPoint> pointer_; // where the mouse is over the view
     std::optional<PixelPlace> hovered_;
     std::optional<PixelPlace> pinned_;
     QString alphaNote_;
