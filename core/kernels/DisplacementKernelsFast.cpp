@@ -6,10 +6,14 @@
 #define HWY_TARGET_INCLUDE "core/kernels/DisplacementKernelsFast.cpp"
 #include "core/kernels/DisplacementKernels.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <hwy/foreach_target.h> // IWYU pragma: keep
 // After the target loop, so that the shared helpers are compiled for every target too.
 #include "core/kernels/PixelVectors-inl.h"
 
+#include <hwy/cache_control.h>
 #include <hwy/highway.h>
 
 HWY_BEFORE_NAMESPACE();
@@ -19,9 +23,7 @@ namespace HWY_NAMESPACE {
 #if HWY_TARGET != HWY_SCALAR
 // Displacement: the shifts and the sums j + dx are doubles, as in the plain loop, worked out a half
 // vector at a time; everything after their rounding to float runs on full float vectors.
-using HalfWordTag = hn::Half<WordTag>;
 using ShiftTag = hn::Repartition<double, FloatTag>;
-using ShiftIndexTag = hn::RebindToSigned<ShiftTag>;
 using ShiftVector = hn::Vec<ShiftTag>;
 
 DisplacementSpan partOf(const DisplacementSpan& span, int offset, int count) {
@@ -35,38 +37,10 @@ DisplacementSpan partOf(const DisplacementSpan& span, int offset, int count) {
     return part;
 }
 
-// The float positions of a vector of pixels from their shifts: a table looked up by the modulator
-// byte, or one shift a pixel.
-template <bool PerPixel>
-HWY_INLINE FloatVector positionsOf(const double* shifts, int offset, unsigned byteShift, WordVector pixels,
-                                   ShiftVector lowerBase, ShiftVector upperBase) {
-    const FloatTag df;
-    const ShiftTag dd;
-    const hn::Half<FloatTag> dh;
-    const int half = static_cast<int>(hn::Lanes(dd));
-    ShiftVector lower;
-    ShiftVector upper;
-    if constexpr (PerPixel) {
-        lower = hn::LoadU(dd, shifts + offset);
-        upper = hn::LoadU(dd, shifts + offset + half);
-    } else {
-        const WordVector bytes =
-            hn::And(hn::ShiftRightSame(pixels, static_cast<int>(byteShift)), hn::Set(WordTag(), 0xFFu));
-        const auto indexOf = [&](auto halfBytes) {
-            return hn::PromoteTo(ShiftIndexTag(),
-                                 hn::BitCast(hn::Rebind<std::int32_t, ShiftTag>(), halfBytes));
-        };
-        lower = hn::GatherIndex(dd, shifts, indexOf(hn::LowerHalf(bytes)));
-        upper = hn::GatherIndex(dd, shifts, indexOf(hn::UpperHalf(HalfWordTag(), bytes)));
-    }
-    return hn::Combine(df, hn::DemoteTo(dh, hn::Add(upper, upperBase)),
-                       hn::DemoteTo(dh, hn::Add(lower, lowerBase)));
-}
-
 // Whether every lane lies in [0, limit), where the plain wrap leaves a position as it is.
-HWY_INLINE bool inside(FloatVector position, FloatVector limit) {
+HWY_INLINE hn::Mask<FloatTag> inside(FloatVector position, FloatVector limit) {
     const FloatTag df;
-    return hn::AllTrue(df, hn::And(hn::Ge(position, hn::Zero(df)), hn::Lt(position, limit)));
+    return hn::And(hn::Ge(position, hn::Zero(df)), hn::Lt(position, limit));
 }
 
 struct SampleAxis {
@@ -74,27 +48,12 @@ struct SampleAxis {
     FloatVector fraction;
 };
 
-HWY_INLINE SampleAxis sampleAxis(FloatVector position, int size) {
+// For a position inside [0, size) with size at most 2^23, where truncation is floor and the whole
+// part is exact in float.
+HWY_INLINE SampleAxis sampleAxis(FloatVector position) {
     const IntTag di;
-    const IntVector index = hn::Min(hn::ConvertTo(di, position), hn::Set(di, size - 1));
-    return {index, hn::Sub(position, hn::ConvertTo(FloatTag(), index))};
-}
-
-// Pixels and their right-hand neighbours, each pair through one 8-byte load, the left pixel in the
-// low half.
-HWY_INLINE void gatherPairs(const Pixel* source, IntVector offset, WordVector& left, WordVector& right) {
-    static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "pairs are split by their halves");
-    const hn::RebindToUnsigned<ShiftTag> dp;
-    const HalfWordTag dh;
-    const auto* pairs = reinterpret_cast<const std::uint64_t*>(source);
-    const auto gather = [&](auto halfOffset) {
-        return hn::GatherOffset(dp, pairs, hn::ShiftLeft<2>(hn::PromoteTo(ShiftIndexTag(), halfOffset)));
-    };
-    const auto lower = gather(hn::LowerHalf(offset));
-    const auto upper = gather(hn::UpperHalf(hn::Half<IntTag>(), offset));
-    left = hn::Combine(WordTag(), hn::TruncateTo(dh, upper), hn::TruncateTo(dh, lower));
-    right = hn::Combine(WordTag(), hn::TruncateTo(dh, hn::ShiftRight<32>(upper)),
-                        hn::TruncateTo(dh, hn::ShiftRight<32>(lower)));
+    const IntVector bits = hn::BitCast(di, wholeNumberBits(position));
+    return {hn::Sub(bits, hn::Set(di, 0x4B000000)), hn::Sub(position, hn::Floor(position))};
 }
 
 HWY_INLINE FloatVector lerp(FloatVector a, FloatVector b, FloatVector t) {
@@ -105,14 +64,35 @@ template <int Shift>
 HWY_INLINE WordVector bilinearChannel(const WordVector (&corners)[4], FloatVector fx, FloatVector fy) {
     const FloatVector top = lerp(floatByteAt<Shift>(corners[0]), floatByteAt<Shift>(corners[1]), fx);
     const FloatVector bottom = lerp(floatByteAt<Shift>(corners[2]), floatByteAt<Shift>(corners[3]), fx);
-    return hn::ShiftLeft<Shift>(hn::BitCast(WordTag(), hn::ConvertTo(IntTag(), lerp(top, bottom, fy))));
+    // The blend lies in [0, 256): see the plain lerp.
+    return placedWholeNumber<Shift>(wholeNumberBits(lerp(top, bottom, fy)));
 }
 
-template <bool PerPixel> void displaceSpan(const DisplacementSpan& span) {
+// A row is resampled a block at a time in four passes whose data stay in the L1 cache: the shifts
+// looked up, the sample positions worked out on vectors, the corner pairs read by plain 8-byte
+// loads (vector gathers are slow on several processors and have little to overlap with), and the
+// blend on vectors. Each pass is a loop of independent steps, which the processor overlaps.
+constexpr int blockPixels = 256;
+
+struct alignas(64) Block {
+    double shiftX[blockPixels];
+    double shiftY[blockPixels];
+    float fractionX[blockPixels];
+    float fractionY[blockPixels];
+    std::int32_t offset[blockPixels];    // of the top left corner; the bottom pair is a row on
+    std::uint64_t topPairs[blockPixels]; // a pixel and its right-hand neighbour, left one low
+    std::uint64_t bottomPairs[blockPixels];
+    std::uint8_t plain[blockPixels]; // per vector: sampled across an edge, so done plainly
+};
+
+// Positions, fractions and offsets of `count` pixels (whole vectors) from block-relative shifts;
+// returns the lowest top row sampled inside the image, or -1.
+HWY_INLINE int locate(const DisplacementSpan& span, int offset, int count, const double* shiftX,
+                      const double* shiftY, Block& block) {
     const ShiftTag dd;
     const FloatTag df;
+    const hn::Half<FloatTag> dh;
     const IntTag di;
-    const WordTag dw;
     const int lanes = static_cast<int>(hn::Lanes(df));
     const int half = static_cast<int>(hn::Lanes(dd));
     const FloatVector limitX = hn::Set(df, static_cast<float>(span.width));
@@ -120,40 +100,101 @@ template <bool PerPixel> void displaceSpan(const DisplacementSpan& span) {
     const ShiftVector row = hn::Set(dd, static_cast<double>(span.row));
     const IntVector width = hn::Set(di, span.width);
     const IntVector lastColumn = hn::Set(di, span.width - 1);
+    const IntVector lastRow = hn::Set(di, span.height - 1);
     // Iota stores and reloads its lanes; the column of each lane is its number plus j, exactly.
     const ShiftVector laneNumbers = hn::Iota(dd, 0);
-    int k = 0;
-    for (; k + lanes <= span.count; k += lanes) {
-        const int j = span.begin + k;
-        const WordVector modulator = hn::LoadU(dw, span.modulator + j);
-        const ShiftVector column = hn::Add(hn::Set(dd, static_cast<double>(j)), laneNumbers);
+    IntVector lowest = hn::Set(di, -1);
+    for (int k = 0; k < count; k += lanes) {
+        const ShiftVector column =
+            hn::Add(hn::Set(dd, static_cast<double>(span.begin + offset + k)), laneNumbers);
+        const ShiftVector upperColumn = hn::Add(column, hn::Set(dd, static_cast<double>(half)));
         const FloatVector positionX =
-            positionsOf<PerPixel>(span.shiftX, k, span.byteShiftX, modulator, column,
-                                  hn::Add(column, hn::Set(dd, static_cast<double>(half))));
+            hn::Combine(df, hn::DemoteTo(dh, hn::Add(hn::LoadU(dd, shiftX + k + half), upperColumn)),
+                        hn::DemoteTo(dh, hn::Add(hn::LoadU(dd, shiftX + k), column)));
         const FloatVector positionY =
-            positionsOf<PerPixel>(span.shiftY, k, span.byteShiftY, modulator, row, row);
-        const SampleAxis x = sampleAxis(positionX, span.width);
-        // Positions past an edge wrap through fmod, and the last column's neighbour is the first:
-        // both are rare, at the borders only.
-        if (!inside(positionX, limitX) || !inside(positionY, limitY) ||
-            !hn::AllFalse(di, hn::Eq(x.index, lastColumn))) {
-            displacePlain(partOf(span, k, lanes));
-            continue;
+            hn::Combine(df, hn::DemoteTo(dh, hn::Add(hn::LoadU(dd, shiftY + k + half), row)),
+                        hn::DemoteTo(dh, hn::Add(hn::LoadU(dd, shiftY + k), row)));
+        const SampleAxis x = sampleAxis(positionX);
+        const SampleAxis y = sampleAxis(positionY);
+        // Positions past an edge wrap through fmod, and the last column's and last row's
+        // neighbours are the first ones: all rare, at the borders only.
+        const bool inner = hn::AllTrue(df, hn::And(inside(positionX, limitX), inside(positionY, limitY))) &&
+                           hn::AllFalse(di, hn::Or(hn::Eq(x.index, lastColumn), hn::Eq(y.index, lastRow)));
+        block.plain[k / lanes] = inner ? 0 : 1;
+        // Offsets stay below 2^31: a material holds at most 2^29 pixels. Plain vectors read the
+        // first two rows' first pairs instead, which every image of two rows and columns has.
+        const IntVector corner = hn::Add(hn::Mul(y.index, width), x.index);
+        hn::Store(inner ? corner : hn::Zero(di), di, block.offset + k);
+        hn::Store(x.fraction, df, block.fractionX + k);
+        hn::Store(y.fraction, df, block.fractionY + k);
+        if (inner) {
+            lowest = hn::Max(lowest, y.index);
         }
-        const SampleAxis y = sampleAxis(positionY, span.height);
-        const IntVector below = hn::Add(y.index, hn::Set(di, 1));
-        const IntVector nextRow = hn::IfThenZeroElse(hn::Eq(below, hn::Set(di, span.height)), below);
-        // Offsets stay below 2^31: a material holds at most 2^29 pixels.
-        WordVector corners[4];
-        gatherPairs(span.source, hn::Add(hn::Mul(y.index, width), x.index), corners[0], corners[1]);
-        gatherPairs(span.source, hn::Add(hn::Mul(nextRow, width), x.index), corners[2], corners[3]);
-        const WordVector result = hn::Or(hn::Or(bilinearChannel<0>(corners, x.fraction, y.fraction),
-                                                bilinearChannel<8>(corners, x.fraction, y.fraction)),
-                                         hn::Or(bilinearChannel<16>(corners, x.fraction, y.fraction),
-                                                bilinearChannel<24>(corners, x.fraction, y.fraction)));
-        hn::StoreU(result, dw, span.out + j);
     }
-    displacePlain(partOf(span, k, span.count - k));
+    return hn::GetLane(hn::MaxOfLanes(di, lowest));
+}
+
+template <bool PerPixel> void displaceSpan(const DisplacementSpan& span) {
+    const FloatTag df;
+    const WordTag dw;
+    const int lanes = static_cast<int>(hn::Lanes(df));
+    constexpr int exactWholes = 1 << 23;
+    if (span.width < 2 || span.height < 2 || span.width > exactWholes || span.height > exactWholes) {
+        displacePlain(span);
+        return;
+    }
+    const int whole = span.count / lanes * lanes;
+    Block block;
+    for (int offset = 0; offset < whole; offset += blockPixels) {
+        const int count = std::min(blockPixels, whole - offset);
+        const double* shiftX = span.shiftX + offset;
+        const double* shiftY = span.shiftY + offset;
+        if constexpr (!PerPixel) {
+            const Pixel* modulator = span.modulator + span.begin + offset;
+            for (int k = 0; k < count; ++k) {
+                block.shiftX[k] = span.shiftX[(modulator[k] >> span.byteShiftX) & 0xFFu];
+                block.shiftY[k] = span.shiftY[(modulator[k] >> span.byteShiftY) & 0xFFu];
+            }
+            shiftX = block.shiftX;
+            shiftY = block.shiftY;
+        }
+        // The next row's samples reach about one source row further down, which its irregular
+        // first touches do not let the hardware prefetcher see coming.
+        const int ahead = locate(span, offset, count, shiftX, shiftY, block) + 2;
+        if (ahead >= 2 && ahead < span.height) {
+            const Pixel* line =
+                span.source + static_cast<std::ptrdiff_t>(ahead) * span.width + span.begin + offset;
+            for (int k = 0; k < count; k += 64 / static_cast<int>(sizeof(Pixel))) {
+                hwy::Prefetch(line + k);
+            }
+        }
+        const Pixel* source = span.source;
+        const std::ptrdiff_t below = span.width;
+        for (int k = 0; k < count; ++k) {
+            const Pixel* corner = source + block.offset[k];
+            std::memcpy(&block.topPairs[k], corner, sizeof(std::uint64_t));
+            std::memcpy(&block.bottomPairs[k], corner + below, sizeof(std::uint64_t));
+        }
+        Pixel* out = span.out + span.begin + offset;
+        for (int k = 0; k < count; k += lanes) {
+            if (block.plain[k / lanes] != 0) {
+                displacePlain(partOf(span, offset + k, lanes));
+                continue;
+            }
+            WordVector corners[4];
+            hn::LoadInterleaved2(dw, reinterpret_cast<const std::uint32_t*>(block.topPairs + k), corners[0],
+                                 corners[1]);
+            hn::LoadInterleaved2(dw, reinterpret_cast<const std::uint32_t*>(block.bottomPairs + k),
+                                 corners[2], corners[3]);
+            const FloatVector fx = hn::Load(df, block.fractionX + k);
+            const FloatVector fy = hn::Load(df, block.fractionY + k);
+            const WordVector result =
+                hn::Or(hn::Or(bilinearChannel<0>(corners, fx, fy), bilinearChannel<8>(corners, fx, fy)),
+                       hn::Or(bilinearChannel<16>(corners, fx, fy), bilinearChannel<24>(corners, fx, fy)));
+            hn::StoreU(result, dw, out + k);
+        }
+    }
+    displacePlain(partOf(span, whole, span.count - whole));
 }
 
 void displaceVector(const DisplacementSpan& span) {

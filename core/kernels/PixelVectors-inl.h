@@ -40,19 +40,28 @@ template <int Shift> HWY_INLINE FloatVector floatByteAt(WordVector pixels) {
     return hn::ConvertTo(FloatTag(), byteAt<Shift>(pixels));
 }
 
-// The channel byte of a value that is not negative (nor NaN): min(value, 255) truncated, as the plain
-// channelByte gives it, moved to bit `Shift`. The whole number n comes out in the low bits of the
-// float 2^23 + n, whose exponent bits the shift into place pushes out of the word.
-template <int Shift> HWY_INLINE WordVector placedByte(FloatVector value) {
+// The bits of the float 2^23 + floor(value), which hold floor(value) in their low bits for 0 <= value
+// < 2^23 (the exponent above them reads 0x4B000000): a truncation without the checks a conversion
+// to int makes for values out of range.
+HWY_INLINE WordVector wholeNumberBits(FloatVector value) {
     const FloatTag df;
-    const WordTag dw;
-    const FloatVector whole = hn::Floor(hn::Min(value, hn::Set(df, 255.0f)));
-    const WordVector bits = hn::BitCast(dw, hn::Add(whole, hn::Set(df, 8388608.0f)));
+    return hn::BitCast(WordTag(), hn::Add(hn::Floor(value), hn::Set(df, 8388608.0f)));
+}
+
+// A whole number's bits from wholeNumberBits, below 256, moved to bit `Shift`; the shift into place
+// pushes the exponent out of the word.
+template <int Shift> HWY_INLINE WordVector placedWholeNumber(WordVector bits) {
     if constexpr (Shift == 0) {
-        return hn::And(bits, hn::Set(dw, 0xFFu));
+        return hn::And(bits, hn::Set(WordTag(), 0xFFu));
     } else {
         return hn::ShiftLeft<Shift>(bits);
     }
+}
+
+// The channel byte of a value that is not negative (nor NaN): min(value, 255) truncated, as the plain
+// channelByte gives it, moved to bit `Shift`.
+template <int Shift> HWY_INLINE WordVector placedByte(FloatVector value) {
+    return placedWholeNumber<Shift>(wholeNumberBits(hn::Min(value, hn::Set(FloatTag(), 255.0f))));
 }
 
 } // namespace HWY_NAMESPACE

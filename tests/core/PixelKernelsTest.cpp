@@ -102,7 +102,7 @@ TEST(PixelKernelsTest, PlasmaCubicRowsMatchThePlainLoop) {
 TEST(PixelKernelsTest, DisplacementMatchesThePlainLoop) {
     std::mt19937 random(14);
     // 1 x 1, a single row, and images whose rows are not a multiple of any vector width.
-    const int sizes[][2] = {{1, 1}, {1001, 1}, {1, 17}, {33, 7}, {64, 64}};
+    const int sizes[][2] = {{1, 1}, {1001, 1}, {1, 17}, {33, 7}, {64, 64}, {600, 40}};
     forEveryTarget([&] {
         for (const auto& size : sizes) {
             const int width = size[0], height = size[1];
