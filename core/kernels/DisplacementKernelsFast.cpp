@@ -60,12 +60,43 @@ HWY_INLINE FloatVector lerp(FloatVector a, FloatVector b, FloatVector t) {
     return hn::Add(a, hn::Mul(t, hn::Sub(b, a)));
 }
 
+// The channel byte at bit `Shift` as a float: the middle two bytes by one byte shuffle each.
+template <int Shift> HWY_INLINE FloatVector channelOf(WordVector pixels) {
+    if constexpr (Shift == 0 || Shift == 24) {
+        return floatByteAt<Shift>(pixels);
+    } else {
+        const WordTag dw;
+        constexpr std::uint32_t none = 0x80808000u; // a byte index with its top bit set gives 0
+        alignas(16) static constexpr std::uint32_t byteOfLane[4] = {
+            none + Shift / 8, none + 4 + Shift / 8, none + 8 + Shift / 8, none + 12 + Shift / 8};
+        const WordVector bytes = hn::TableLookupBytesOr0(pixels, hn::LoadDup128(dw, byteOfLane));
+        return hn::ConvertTo(FloatTag(), hn::BitCast(IntTag(), bytes));
+    }
+}
+
+// The bilinear blend of one channel; it lies in [0, 256), see the plain lerp.
 template <int Shift>
-HWY_INLINE WordVector bilinearChannel(const WordVector (&corners)[4], FloatVector fx, FloatVector fy) {
-    const FloatVector top = lerp(floatByteAt<Shift>(corners[0]), floatByteAt<Shift>(corners[1]), fx);
-    const FloatVector bottom = lerp(floatByteAt<Shift>(corners[2]), floatByteAt<Shift>(corners[3]), fx);
-    // The blend lies in [0, 256): see the plain lerp.
-    return placedWholeNumber<Shift>(wholeNumberBits(lerp(top, bottom, fy)));
+HWY_INLINE FloatVector bilinearChannel(const WordVector (&corners)[4], FloatVector fx, FloatVector fy) {
+    const FloatVector top = lerp(channelOf<Shift>(corners[0]), channelOf<Shift>(corners[1]), fx);
+    const FloatVector bottom = lerp(channelOf<Shift>(corners[2]), channelOf<Shift>(corners[3]), fx);
+    return lerp(top, bottom, fy);
+}
+
+// Two blends truncated, the higher one times 256, as the low 16 bits of a float's bits (see
+// wholeNumberBits; sums below 2^16 are exact).
+HWY_INLINE WordVector twoChannelBits(FloatVector low, FloatVector high) {
+    const FloatTag df;
+    return hn::BitCast(
+        WordTag(), hn::Add(hn::Add(hn::Mul(hn::Floor(high), hn::Set(df, 256.0f)), hn::Set(df, 8388608.0f)),
+                           hn::Floor(low)));
+}
+
+HWY_INLINE WordVector bilinear(const WordVector (&corners)[4], FloatVector fx, FloatVector fy) {
+    const WordVector lowHalf =
+        twoChannelBits(bilinearChannel<0>(corners, fx, fy), bilinearChannel<8>(corners, fx, fy));
+    const WordVector highHalf =
+        twoChannelBits(bilinearChannel<16>(corners, fx, fy), bilinearChannel<24>(corners, fx, fy));
+    return hn::Or(hn::And(lowHalf, hn::Set(WordTag(), 0xFFFFu)), hn::ShiftLeft<16>(highHalf));
 }
 
 // A row is resampled a block at a time in four passes whose data stay in the L1 cache: the shifts
@@ -188,10 +219,7 @@ template <bool PerPixel> void displaceSpan(const DisplacementSpan& span) {
                                  corners[2], corners[3]);
             const FloatVector fx = hn::Load(df, block.fractionX + k);
             const FloatVector fy = hn::Load(df, block.fractionY + k);
-            const WordVector result =
-                hn::Or(hn::Or(bilinearChannel<0>(corners, fx, fy), bilinearChannel<8>(corners, fx, fy)),
-                       hn::Or(bilinearChannel<16>(corners, fx, fy), bilinearChannel<24>(corners, fx, fy)));
-            hn::StoreU(result, dw, out + k);
+            hn::StoreU(bilinear(corners, fx, fy), dw, out + k);
         }
     }
     displacePlain(partOf(span, whole, span.count - whole));
