@@ -321,6 +321,21 @@ HWY_INLINE void hsvBlend(const Pixel* a, const Pixel* b, Pixel* out, int count, 
 void rotateHueVector(const Pixel* a, const Pixel* b, Pixel* out, int count, std::uint32_t weightA,
                      float turnPerUnit) {
     const FloatVector turn = hn::Set(FloatTag(), turnPerUnit);
+    const auto plain = [&](const Pixel* fromA, const Pixel* fromB, Pixel* to, int n) {
+        rotateHuePlain(fromA, fromB, to, n, weightA, turnPerUnit);
+    };
+    // A hue of [0, 255) plus a colour's length (at most 442) times a turn in [0, 8192) stays inside
+    // [0, 2^22): no vector needs the check then.
+    if (turnPerUnit >= 0.0f && turnPerUnit < 8192.0f) {
+        hsvBlend(
+            a, b, out, count, weightA,
+            [&](HsvVector& hsv, FloatVector magnitude) {
+                hsv.hue = wrapHue(hn::Add(hsv.hue, hn::Mul(magnitude, turn)));
+                return true;
+            },
+            plain);
+        return;
+    }
     hsvBlend(
         a, b, out, count, weightA,
         [&](HsvVector& hsv, FloatVector magnitude) {
@@ -328,9 +343,7 @@ void rotateHueVector(const Pixel* a, const Pixel* b, Pixel* out, int count, std:
             hsv.hue = wrapHue(hue);
             return wrapIsExact(hue);
         },
-        [&](const Pixel* fromA, const Pixel* fromB, Pixel* to, int n) {
-            rotateHuePlain(fromA, fromB, to, n, weightA, turnPerUnit);
-        });
+        plain);
 }
 
 // The hue of rgbToHsv lies in [0, 255) already, where the wrap leaves it as it is.
