@@ -1,6 +1,7 @@
 // The vector version of the displacement's resampling, compiled once per instruction set that
 // Highway targets and chosen at run time. It mirrors the plain loop operation for operation; the tail
-// of a span and vectors that sample across an edge of the image go through the plain code.
+// of a span and vectors that sample across an edge of the image or from its last row or column go
+// through the plain code.
 
 #undef HWY_TARGET_INCLUDE
 #define HWY_TARGET_INCLUDE "core/kernels/DisplacementKernelsFast.cpp"
@@ -101,8 +102,8 @@ HWY_INLINE WordVector bilinear(const WordVector (&corners)[4], FloatVector fx, F
 
 // A row is resampled a block at a time in four passes whose data stay in the L1 cache: the shifts
 // looked up, the sample positions worked out on vectors, the corner pairs read by plain 8-byte
-// loads (vector gathers are slow on several processors and have little to overlap with), and the
-// blend on vectors. Each pass is a loop of independent steps, which the processor overlaps.
+// loads, and the blend on vectors. Each pass is a loop of independent steps, which the processor
+// overlaps; on a Zen 3 this took half the time of vector gathers of the shifts and the pairs.
 constexpr int blockPixels = 256;
 
 struct alignas(64) Block {
@@ -117,7 +118,7 @@ struct alignas(64) Block {
 };
 
 // Positions, fractions and offsets of `count` pixels (whole vectors) from block-relative shifts;
-// returns the lowest top row sampled inside the image, or -1.
+// returns the furthest-down top row sampled by a vector the plain code does not take, or -1.
 HWY_INLINE int locate(const DisplacementSpan& span, int offset, int count, const double* shiftX,
                       const double* shiftY, Block& block) {
     const ShiftTag dd;
