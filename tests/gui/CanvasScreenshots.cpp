@@ -4,6 +4,7 @@
 //   canvas_screenshots DIR   writes DIR/canvas-selection.png and DIR/node-search.png
 
 #include "CanvasDriver.h"
+#include "PictureFiles.h"
 #include "base/File.h"
 #include "gui/common/DesktopFaces.h"
 #include "gui/main/MainWindow.h"
@@ -18,16 +19,6 @@
 #include <string>
 
 namespace {
-
-void save(const QImage& image, const std::string& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    writeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                              static_cast<std::size_t>(bytes.size())));
-    std::printf("%s\n", path.c_str());
-}
 
 // The window with its open popup drawn where it is (offscreen, a popup is a window of its own).
 QImage withPopup(QWidget& window, QWidget* popup) {
@@ -87,7 +78,7 @@ int main(int argc, char** argv) {
         const Point to{canvas.width() - 40, canvas.height() / 2 + 40};
         sendMouse(canvas, QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, from, Qt::ShiftModifier);
         sendMouse(canvas, QEvent::MouseMove, Qt::NoButton, Qt::LeftButton, to, Qt::ShiftModifier);
-        save(window.grab().toImage(), folder + "/canvas-selection.png");
+        savePicture(window.grab().toImage(), folder + "/canvas-selection.png");
         sendMouse(canvas, QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, to, Qt::ShiftModifier);
 
         canvas.selectNone();
@@ -100,7 +91,7 @@ int main(int argc, char** argv) {
             throw std::runtime_error("the search box did not open");
         }
         QTest::keyClicks(search->findChild<QLineEdit*>(), "no");
-        save(withPopup(window, search), folder + "/node-search.png");
+        savePicture(withPopup(window, search), folder + "/node-search.png");
         search->close();
         window.getDocument().getUndoStack().setClean();
     } catch (const std::exception& failure) {

@@ -2,6 +2,7 @@
 // offscreen platform: a Text node's panel and the colour dialog with a colour picked.
 //   editor_screenshots DIR   writes DIR/panel-text.png and DIR/colour-picker.png
 
+#include "PictureFiles.h"
 #include "base/File.h"
 #include "gui/editors/ColourWindow.h"
 #include "gui/editors/CreateEditor.h"
@@ -20,16 +21,6 @@
 #include <string>
 
 namespace {
-
-void save(const QImage& image, const std::string& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    writeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                              static_cast<std::size_t>(bytes.size())));
-    std::printf("%s\n", path.c_str());
-}
 
 void drag(QWidget* view, QPoint from, QPoint to) {
     QMouseEvent press(QEvent::MouseButtonPress, from, view->mapToGlobal(QPointF(from)), Qt::LeftButton,
@@ -53,10 +44,7 @@ int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
     // The dialog face the editor uses, where the metric-compatible clone is installed.
-    QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
-    QFont face(QStringLiteral("Tahoma"));
-    face.setPointSize(8);
-    QApplication::setFont(face);
+    useDialogFace();
     const std::string folder = argv[1];
 
     try {
@@ -68,13 +56,13 @@ int main(int argc, char** argv) {
         area.resize(400, 208);
         OperatorEditor* panel = createEditor(&area, material, node, undoStack);
         area.show();
-        save(panel->grab().toImage(), folder + "/panel-text.png");
+        savePicture(panel->grab().toImage(), folder + "/panel-text.png");
 
         auto* dialog = new ColourWindow(&area, 0xFF336699u);
         QTimer::singleShot(0, dialog, [dialog, &folder] {
             // A colour picked away from the start, so both halves of the comparison show.
             drag(dialog->findChild<QWidget*>(QStringLiteral("largeView")), QPoint(60, 200), QPoint(190, 70));
-            save(dialog->grab().toImage(), folder + "/colour-picker.png");
+            savePicture(dialog->grab().toImage(), folder + "/colour-picker.png");
             dialog->accept();
         });
         dialog->show();

@@ -6,6 +6,7 @@
 
 #include "CanvasDriver.h"
 #include "FuzzDialogs.h"
+#include "PictureFiles.h"
 #include "base/File.h"
 #include "base/Progress.h"
 #include "gui/windows/ResultView.h"
@@ -24,16 +25,6 @@
 #include <string>
 
 namespace {
-
-void save(const QImage& image, const std::string& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    writeFile(path, std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                              static_cast<std::size_t>(bytes.size())));
-    std::printf("%s\n", path.c_str());
-}
 
 NodeId named(const Material& material, const std::string& name) {
     for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
@@ -68,10 +59,7 @@ int main(int argc, char** argv) {
     }
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
-    QFontDatabase::addApplicationFont(QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"));
-    QFont face(QStringLiteral("Tahoma"));
-    face.setPointSize(8);
-    QApplication::setFont(face);
+    useDialogFace();
     const std::string folder = argv[1];
     try {
         Material material(Material::Empty{});
@@ -88,7 +76,7 @@ int main(int argc, char** argv) {
         wheel(zoomed, QPoint(150, 120), 6); // 8 times
         click(zoomed, Qt::LeftButton, {150, 120});
         hover(zoomed, {330, 250});
-        save(normals->grab().toImage(), folder + "/result-zoomed-normalmap.png");
+        savePicture(normals->grab().toImage(), folder + "/result-zoomed-normalmap.png");
 
         auto* diffuse =
             new ResultWindow(nullptr, material, named(material, "Diffuse map"), registry, answers);
@@ -98,7 +86,7 @@ int main(int argc, char** argv) {
         entry(*diffuse, "Tile &guides")->trigger();
         wheel(diffuse->getView(), QPoint(0, 0), -1);
         hover(diffuse->getView(), {200, 150});
-        save(diffuse->grab().toImage(), folder + "/result-seam-check.png");
+        savePicture(diffuse->grab().toImage(), folder + "/result-seam-check.png");
         HelperWindow::closeAll();
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "%s\n", failure.what());
