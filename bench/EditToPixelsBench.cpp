@@ -235,8 +235,8 @@ void parameterToResult(benchmark::State& state, const std::string& example) {
                      [&] { renderEnded = Clock::now(); });
     for (auto _ : state) {
         for (int i = 0; i < repetitions; ++i) {
-            const std::vector<std::uint32_t> before = pixelsOf(view.getShownPixels());
-            PaintWaiter paintedNew(view, [&] { return !samePixels(view.getShownPixels(), before); });
+            const QImage before = view.getShownPicture().copy();
+            PaintWaiter paintedNew(view, [&] { return view.getShownPicture() != before; });
             const double busyBefore = threadMilliseconds();
             start = Clock::now();
             stepOnce(*target.bar, i % 2 == 0);

@@ -5,14 +5,29 @@
 #include <cstring>
 
 QImage displayedImage(const Velvor::Image& image) {
-    if (image.getWidth() <= 0 || image.getHeight() <= 0) {
-        return {};
+    QImage picture;
+    showDisplayed(image, picture);
+    return picture;
+}
+
+void showDisplayed(const Velvor::Image& image, QImage& picture) {
+    const int width = image.getWidth();
+    const int height = image.getHeight();
+    if (width <= 0 || height <= 0) {
+        picture = QImage();
+        return;
     }
-    // A pixel word is 0xAARRGGBB, which is what RGB32 reads, with the alpha byte ignored. The
-    // wrapper does not own the pixels; mirroring makes the copy, with row 0 at the bottom.
-    const QImage borrowed(reinterpret_cast<const uchar*>(image.getPixels()), image.getWidth(),
-                          image.getHeight(), image.getWidth() * 4, QImage::Format_RGB32);
-    return borrowed.mirrored(false, true);
+    if (picture.width() != width || picture.height() != height || picture.format() != QImage::Format_RGB32) {
+        picture = QImage(width, height, QImage::Format_RGB32);
+    }
+    // A pixel word is 0xAARRGGBB, which is what RGB32 reads, with the alpha byte ignored; the
+    // picture's top row is the image's last.
+    uchar* top = picture.bits();
+    const auto stride = static_cast<std::size_t>(picture.bytesPerLine());
+    for (int y = 0; y < height; ++y) {
+        std::memcpy(top + static_cast<std::size_t>(y) * stride, image.row(height - 1 - y),
+                    static_cast<std::size_t>(width) * sizeof(Velvor::Pixel));
+    }
 }
 
 QImage pictureOf(const Velvor::Image& image) {

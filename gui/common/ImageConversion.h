@@ -9,6 +9,9 @@ class QPainter;
 // An operator's image as a person sees it: top row first, alpha ignored (opaque). Null for an
 // image without pixels.
 QImage displayedImage(const Velvor::Image& image);
+// The same into `picture`, reusing its pixels when it has the size already: a view that shows every
+// render of one node then neither allocates nor touches fresh memory each time.
+void showDisplayed(const Velvor::Image& image, QImage& picture);
 
 // The image's pixel words as a picture, top row first, alpha kept in the top byte (ARGB32 read as
 // words, not as colours: an alpha of 0 keeps its colour). Null for an image without pixels.

@@ -94,6 +94,9 @@ TEST_F(ResultWindowTest, ExportSavesTheImageAndADeletedNodeShowsOnlyTheFill) {
     ASSERT_EQ(picture.width, 256u);
     EXPECT_EQ(picture.at(0, 0)[0], 255); // the red corner, top-left as displayed
     std::filesystem::remove(path);
+    // Rendered again at the same size, the picture follows.
+    material.findNode(id)->getOperator().getImage().row(255)[1] = 0x00FF0000u;
+    EXPECT_TRUE(red(shown(*window), 1, 0));
 
     // A node deleted while its window is open leaves the window empty, not dangling.
     RemovedNode removed = material.removeNode(material.findNode(id));
@@ -134,6 +137,30 @@ TEST(LogWindowTest, EachOpenWindowGetsTheLinesLoggedAfterItOpened) {
     for (int i = 0; i < 5; ++i) {
         reporter.step(); // visits may outnumber the announced total
     }
+    EXPECT_EQ(bar.value(), 3);
+}
+
+// The render runs beside the event loop: its steps leave the bar's paint to the window's next one.
+TEST(ProgressReporterTest, StepsPaintTheBarOnlyWithTheNextFrame) {
+    struct PaintCount : QObject {
+        int paints = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } count;
+    QLabel status;
+    QProgressBar bar;
+    bar.show();
+    QCoreApplication::processEvents();
+    bar.installEventFilter(&count);
+    VelvorGUI::ProgressReporter reporter(status, bar);
+    reporter.start(3);
+    reporter.step();
+    reporter.finish();
+    EXPECT_EQ(count.paints, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(count.paints, 1);
     EXPECT_EQ(bar.value(), 3);
 }
 
