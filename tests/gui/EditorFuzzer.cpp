@@ -37,7 +37,7 @@ std::uint32_t weightedAction(std::mt19937_64& random) {
 FuzzSequence randomSequence(std::uint64_t seed, int steps) {
     std::mt19937_64 random(seed);
     FuzzSequence sequence;
-    sequence.start = static_cast<std::uint32_t>(random() % startingMaterials.size());
+    sequence.start = static_cast<std::uint32_t>(random() % startCount);
     for (int i = 0; i < steps; ++i) {
         FuzzStep step;
         step.action = static_cast<FuzzAction>(weightedAction(random));

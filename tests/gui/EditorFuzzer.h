@@ -41,7 +41,7 @@ struct FuzzStep {
 };
 
 struct FuzzSequence {
-    std::uint32_t start = 0; // the material: the default one or one of the examples
+    std::uint32_t start = 0; // the material: the default one or an example, its nodes large or not
     std::vector<FuzzStep> steps;
 };
 
@@ -56,7 +56,6 @@ struct FuzzResult {
 };
 
 // Plays the sequence on a new editor (a QApplication must exist) and checks every promise.
-// `largeNodes` doubles node sizes now and then, so renders are long enough for edits to cut into.
 FuzzResult playSequence(const FuzzSequence& sequence);
 
 // The shortest list found by removing steps whose removal keeps `fails` true (delta debugging).

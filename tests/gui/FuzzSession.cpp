@@ -37,8 +37,23 @@ namespace {
 
 std::string exampleText(std::uint32_t start) {
     const char* name = startingMaterials[start % startingMaterials.size()];
-    return *name == '\0' ? std::string()
-                         : readFile(std::string(VELVOR_SOURCE_DIR "/examples/") + name + ".ostra-material");
+    const std::string text =
+        *name == '\0' ? std::string()
+                      : readFile(std::string(VELVOR_SOURCE_DIR "/examples/") + name + ".ostra-material");
+    if (start % startCount < startingMaterials.size()) {
+        return text;
+    }
+    Material large(Material::Empty{});
+    FuzzDialogs quiet;
+    if (text.empty()) {
+        large.createDefaultCollectors();
+    } else {
+        loadXmlText(large, text, quiet);
+    }
+    for (std::size_t i = 0; i < large.getNodeCount(); ++i) {
+        large.resizeNode(large.getNode(i).getId(), {largeNodeSide, largeNodeSide});
+    }
+    return materialToXml(large);
 }
 
 bool samePixels(const Velvor::Image& a, const Velvor::Image& b) {

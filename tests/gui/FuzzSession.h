@@ -17,8 +17,12 @@
 #include <random>
 #include <string>
 
-// What a sequence starts from: the default material or one of the examples.
+// What a sequence starts from: the default material or one of the examples. Starts beyond these are
+// the same materials with every node at largeNodeSide a side: their renders last long enough (tens to
+// hundreds of milliseconds) for the steps that follow to cut into them.
 inline constexpr std::array<const char*, 4> startingMaterials{"", "tiles", "metal-plate", "labelled-panel"};
+inline constexpr std::uint32_t startCount = 2 * startingMaterials.size();
+inline constexpr int largeNodeSide = 2048;
 
 // One editor, played step by step.
 class Session {
