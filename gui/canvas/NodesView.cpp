@@ -173,8 +173,10 @@ void NodesView::refreshThumbnails() {
 }
 
 void NodesView::setPackedBytes(std::unordered_map<NodeId, std::size_t> bytes) {
-    packedBytes_ = std::move(bytes);
-    update();
+    if (bytes != packedBytes_) {
+        packedBytes_ = std::move(bytes);
+        update();
+    }
 }
 
 void NodesView::paintAnnotations(QPainter& painter, const VisualNode& node, Point position) const {
@@ -238,9 +240,13 @@ void NodesView::paintEvent(QPaintEvent*) {
     }
 }
 
-void NodesView::MaterialWatch::materialChanged(const MaterialChange&) {
+void NodesView::MaterialWatch::materialChanged(const MaterialChange& change) {
     view_.forgetWhatIsGone();
-    view_.update();
+    // The canvas draws no parameter: what one changes shows with the next render's thumbnails, or
+    // through the packed sizes. Repainting at the edit would take the processor from that render.
+    if (change.kind != MaterialChange::Kind::ParameterChanged) {
+        view_.update();
+    }
 }
 
 void NodesView::forgetWhatIsGone() {
