@@ -166,12 +166,12 @@ std::vector<VisualNode*> generatorsOf(Material& material) {
 }
 
 // The first number row of the node's panel, selected on the canvas.
-QScrollBar* firstNumberOf(Editor& editor, const VisualNode& node) {
+ValueEditorInt* firstNumberOf(Editor& editor, const VisualNode& node) {
     canvasOf(editor.window).selectNode(node);
     QApplication::processEvents();
     for (const auto& row : panelOf(editor.window)->getEditors()) {
         if (auto* number = dynamic_cast<ValueEditorInt*>(row.get())) {
-            return number->getScrollBar();
+            return number;
         }
     }
     return nullptr;
@@ -189,15 +189,17 @@ void stepOnce(QScrollBar& bar, bool up) {
 struct EditTarget {
     QScrollBar* bar = nullptr;
     const VisualNode* collector = nullptr;
+    std::string label; // "generator: row -> collector"
 };
 
 EditTarget findEditTarget(Editor& editor) {
     Material& material = editor.material();
     for (VisualNode* generator : generatorsOf(material)) {
-        QScrollBar* bar = firstNumberOf(editor, *generator);
-        if (bar == nullptr) {
+        ValueEditorInt* number = firstNumberOf(editor, *generator);
+        if (number == nullptr) {
             continue;
         }
+        QScrollBar* bar = number->getScrollBar();
         std::vector<std::pair<const VisualNode*, std::vector<std::uint32_t>>> before;
         for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
             const VisualNode& node = material.getNode(i);
@@ -209,7 +211,9 @@ EditTarget findEditTarget(Editor& editor) {
         editor.window.getDocument().waitForRender();
         for (const auto& [collector, pixels] : before) {
             if (!samePixels(collector->getOperator().getImage(), pixels)) {
-                return {bar, collector};
+                return {bar, collector,
+                        generator->getName() + ": " + number->getLabel().toStdString() + " -> " +
+                            collector->getName()};
             }
         }
     }
@@ -224,6 +228,7 @@ void parameterToResult(benchmark::State& state, const std::string& example) {
         state.SkipWithError("no generator's number changes a collector");
         return;
     }
+    state.SetLabel(target.label);
     editor.window.openResultWindow(target.collector->getId());
     ResultView& view = dynamic_cast<ResultWindow&>(*HelperWindow::openWindows().back()).getView();
     editor.window.getDocument().waitForRender();
