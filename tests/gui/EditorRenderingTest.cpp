@@ -8,14 +8,19 @@
 #include <fstream>
 #include <unistd.h>
 
-// With auto rendering, a parameter change regenerates that node and what lies downstream, nothing else.
+// With auto rendering, an opened material renders before any change, and a parameter change
+// regenerates that node and what lies downstream, nothing else.
 TEST(MainWindowRenderTest, AParameterChangeRegeneratesOnlyWhatLiesDownstream) {
     MaterialData data{readFile(VELVOR_SOURCE_DIR "/examples/tiles.ostra-material"), {}};
     ScriptedDialogs dialogs;
     MainWindow window(data, &dialogs);
-    window.getDocument().renderAll();
+    window.show();
+    QApplication::processEvents();
     ASSERT_TRUE(window.getDocument().waitForRender());
     Material& material = window.getDocument().getMaterial();
+    for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
+        EXPECT_FALSE(material.getNode(i).isDirty()) << material.getNode(i).getName();
+    }
     const VisualNode* glaze = nullptr;
     for (std::size_t i = 0; i < material.getNodeCount(); ++i) {
         glaze = material.getNode(i).getName() == "Glaze" ? &material.getNode(i) : glaze;
