@@ -47,7 +47,8 @@ double threadMilliseconds() {
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
 }
 
-// No question may block a benchmark: everything is answered No, and messages go to standard error.
+// No question may block a benchmark: the loader's questions are answered Yes, every other one No or
+// Cancel, and messages go to standard error.
 class QuietDialogs : public Dialogs {
 public:
     bool askYesNo(const std::string&, const std::string&) override { return true; }
@@ -240,8 +241,11 @@ void parameterToResult(benchmark::State& state, const std::string& example) {
                      [&] { renderEnded = Clock::now(); });
     for (auto _ : state) {
         for (int i = 0; i < repetitions; ++i) {
+            // A refresh rewrites the picture, which changes its key; whether its pixels changed is
+            // checked after the time is taken, so that comparing them is not timed.
             const QImage before = view.getShownPicture().copy();
-            PaintWaiter paintedNew(view, [&] { return view.getShownPicture() != before; });
+            const qint64 keyBefore = view.getShownPicture().cacheKey();
+            PaintWaiter paintedNew(view, [&] { return view.getShownPicture().cacheKey() != keyBefore; });
             const double busyBefore = threadMilliseconds();
             start = Clock::now();
             stepOnce(*target.bar, i % 2 == 0);
@@ -253,6 +257,10 @@ void parameterToResult(benchmark::State& state, const std::string& example) {
             shown.add(millisecondsSince(start));
             busy.add(threadMilliseconds() - busyBefore);
             finished.add(millisecondsSince(start, renderEnded));
+            if (view.getShownPicture() == before) {
+                state.SkipWithError("the result window painted the old pixels again");
+                return;
+            }
             editor.window.getDocument().waitForRender();
         }
         state.SetIterationTime(shown.median() / 1000);
