@@ -5,6 +5,7 @@
 
 #include "EditorFuzzer.h"
 #include "FuzzDialogs.h"
+#include "Sanitizers.h"
 #include "WindowParts.h"
 #include "gui/document/MaterialFile.h"
 #include "gui/main/MainWindow.h"
@@ -22,7 +23,11 @@
 // hundreds of milliseconds) for the steps that follow to cut into them.
 inline constexpr std::array<const char*, 4> startingMaterials{"", "tiles", "metal-plate", "labelled-panel"};
 inline constexpr std::uint32_t startCount = 2 * startingMaterials.size();
+#if defined(VELVOR_ANY_SANITIZER)
+inline constexpr int largeNodeSide = 1024; // renders several times slower already
+#else
 inline constexpr int largeNodeSide = 2048;
+#endif
 
 // One editor, played step by step.
 class Session {
