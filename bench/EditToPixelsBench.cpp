@@ -243,9 +243,9 @@ void parameterToResult(benchmark::State& state, const std::string& example) {
         for (int i = 0; i < repetitions; ++i) {
             // A refresh rewrites the picture, which changes its key; whether its pixels changed is
             // checked after the time is taken, so that comparing them is not timed.
-            const QImage before = view.getShownPicture().copy();
-            const qint64 keyBefore = view.getShownPicture().cacheKey();
-            PaintWaiter paintedNew(view, [&] { return view.getShownPicture().cacheKey() != keyBefore; });
+            const QImage before = view.getPicture().copy();
+            const qint64 keyBefore = view.getPicture().cacheKey();
+            PaintWaiter paintedNew(view, [&] { return view.getPicture().cacheKey() != keyBefore; });
             const double busyBefore = threadMilliseconds();
             start = Clock::now();
             stepOnce(*target.bar, i % 2 == 0);
@@ -257,7 +257,7 @@ void parameterToResult(benchmark::State& state, const std::string& example) {
             shown.add(millisecondsSince(start));
             busy.add(threadMilliseconds() - busyBefore);
             finished.add(millisecondsSince(start, renderEnded));
-            if (view.getShownPicture() == before) {
+            if (view.getPicture() == before) {
                 state.SkipWithError("the result window painted the old pixels again");
                 return;
             }
