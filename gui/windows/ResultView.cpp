@@ -9,10 +9,12 @@
 
 namespace {
 
+// Images without pixels have no buffer to compare (memcmp must not see a null pointer).
 bool samePixels(const Velvor::Image& a, const Velvor::Image& b) {
     return a.sameSizeAs(b) &&
-           std::memcmp(a.getPixels(), b.getPixels(),
-                       static_cast<std::size_t>(a.getPixelCount()) * sizeof(Velvor::Pixel)) == 0;
+           (a.getPixelCount() == 0 ||
+            std::memcmp(a.getPixels(), b.getPixels(),
+                        static_cast<std::size_t>(a.getPixelCount()) * sizeof(Velvor::Pixel)) == 0);
 }
 
 } // namespace
