@@ -38,11 +38,11 @@ QString sizeText(const Velvor::Image& image) {
 } // namespace
 
 PreviewView::PreviewView(QWidget* parent, const Material& material)
-    : InspectionView(parent), material_(material) {
+    : CloseUpView(parent), material_(material) {
     connect(&shader_, &PreviewShader::frameShown, this, [this] { setPicture(shader_.getFrame()); });
-    connect(this, &InspectionView::pointed, this, &PreviewView::setLight);
+    connect(this, &CloseUpView::pointed, this, &PreviewView::setLight);
     // The light stays under the mouse: the picture point there changes with zoom and pan.
-    connect(this, &InspectionView::transformChanged, this, [this] {
+    connect(this, &CloseUpView::transformChanged, this, [this] {
         if (!problem_ && lightAt_) {
             shader_.moveLight(lightPoint());
         }
@@ -105,7 +105,7 @@ void PreviewView::refresh() {
 
 void PreviewView::paintEvent(QPaintEvent* event) {
     if (!problem_) {
-        InspectionView::paintEvent(event);
+        CloseUpView::paintEvent(event);
         return;
     }
     QPainter painter(this);
@@ -159,7 +159,7 @@ QWidget* PreviewWindow::lightControls() {
     zoom_->setMinimumWidth(zoom_->fontMetrics().horizontalAdvance("6.25%  "));
     zoom_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     line->addWidget(zoom_);
-    connect(view_, &InspectionView::transformChanged, zoom_,
+    connect(view_, &CloseUpView::transformChanged, zoom_,
             [this] { zoom_->setText(QString::number(view_->getTransform().zoom * 100, 'g', 4) + "%"); });
     return row;
 }

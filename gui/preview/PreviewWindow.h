@@ -2,14 +2,14 @@
 
 // "Preview": the material as it will look, its Diffuse map, Normal map and Specular map collectors
 // shaded together on a flat plane (LitShading.h), lit by a point light that follows the mouse, tiled
-// or once like a result window, and zoomed and panned like one (InspectionView.h). Sliders set the
+// or once like a result window, and zoomed and panned like one (CloseUpView.h). Sliders set the
 // light's height and strength. Shaded again after every render. Frames are shaded off the
 // user-interface thread (PreviewShader.h); the view shows the last one finished. What cannot be shown
 // (a missing map, maps of different sizes) is said in the window.
 
 #include "base/Events.h"
 #include "core/Image.h"
-#include "gui/inspect/InspectionView.h"
+#include "gui/closeup/CloseUpView.h"
 #include "gui/preview/PreviewShader.h"
 #include "gui/windows/HelperWindow.h"
 
@@ -22,7 +22,7 @@ class QLabel;
 class QSlider;
 class ResultWindowRegistry;
 
-class PreviewView : public InspectionView {
+class PreviewView : public CloseUpView {
     Q_OBJECT
 
 public:

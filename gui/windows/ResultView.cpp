@@ -1,7 +1,7 @@
 #include "gui/windows/ResultView.h"
 
+#include "gui/closeup/ChannelMode.h"
 #include "gui/common/ImageConversion.h"
-#include "gui/inspect/ChannelMode.h"
 #include "model/Material.h"
 
 #include <QKeyEvent>
@@ -20,25 +20,25 @@ bool samePixels(const Velvor::Image& a, const Velvor::Image& b) {
 } // namespace
 
 ResultView::ResultView(QWidget* parent, const Material& material, NodeId node)
-    : InspectionView(parent), material_(material), node_(node) {
-    connect(this, &InspectionView::pointed, this, [this](QPoint at) {
+    : CloseUpView(parent), material_(material), node_(node) {
+    connect(this, &CloseUpView::pointed, this, [this](QPoint at) {
         pointer_ = at;
         hovered_ = pixelAt(at);
         emit readoutChanged();
     });
-    connect(this, &InspectionView::pointerLeft, this, [this] {
+    connect(this, &CloseUpView::pointerLeft, this, [this] {
         pointer_.reset();
         hovered_.reset();
         emit readoutChanged();
     });
-    connect(this, &InspectionView::clicked, this, [this](QPoint at) {
+    connect(this, &CloseUpView::clicked, this, [this](QPoint at) {
         pinned_ = pixelAt(at);
         setMark(pinned_ ? std::optional(toPicture(getTransform(), {at.x() + 0.5, at.y() + 0.5}))
                         : std::nullopt);
         emit readoutChanged();
     });
     // The mouse stays where it is while the picture moves under it (keys, the wheel, a drag).
-    connect(this, &InspectionView::transformChanged, this, [this] {
+    connect(this, &CloseUpView::transformChanged, this, [this] {
         hovered_ = pointer_ ? pixelAt(*pointer_) : std::nullopt;
         emit readoutChanged();
     });
@@ -99,7 +99,7 @@ void ResultView::keyPressEvent(QKeyEvent* event) {
         showBefore(true);
         return;
     }
-    InspectionView::keyPressEvent(event);
+    CloseUpView::keyPressEvent(event);
 }
 
 void ResultView::keyReleaseEvent(QKeyEvent* event) {
@@ -107,10 +107,10 @@ void ResultView::keyReleaseEvent(QKeyEvent* event) {
         showBefore(false);
         return;
     }
-    InspectionView::keyReleaseEvent(event);
+    CloseUpView::keyReleaseEvent(event);
 }
 
 void ResultView::focusOutEvent(QFocusEvent* event) {
     showBefore(false); // the release may go elsewhere
-    InspectionView::focusOutEvent(event);
+    CloseUpView::focusOutEvent(event);
 }

@@ -1,19 +1,19 @@
 #pragma once
 
-// Shows one node's image as it was last generated, as an inspection view (InspectionView.h): at 1:1
+// Shows one node's image as it was last generated, as a close-up view (CloseUpView.h): at 1:1
 // from the top-left corner, tiled over the whole view, when it opens. The image's row 0 is its bottom
 // row. It also keeps the picture from before the last change of this image: holding the space bar
 // shows that one instead. The pixel under the mouse and one pinned by a click are read out
 // (readoutChanged).
 
-#include "gui/inspect/InspectionView.h"
+#include "gui/closeup/CloseUpView.h"
 #include "model/VisualNode.h"
 
 #include <QString>
 
 class Material;
 
-class ResultView : public InspectionView {
+class ResultView : public CloseUpView {
     Q_OBJECT
 
 public:

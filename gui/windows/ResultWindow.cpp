@@ -1,10 +1,10 @@
 #include "gui/windows/ResultWindow.h"
 
 #include "base/Exception.h"
+#include "gui/closeup/HistogramView.h"
 #include "gui/common/ShownName.h"
 #include "gui/dialogs/Dialogs.h"
 #include "gui/dialogs/ExceptionBox.h"
-#include "gui/inspect/HistogramView.h"
 #include "gui/windows/ResultStatus.h"
 #include "gui/windows/ResultView.h"
 #include "io/PngWriter.h"
@@ -33,7 +33,7 @@ ResultWindow::ResultWindow(QWidget* parent, const Material& material, NodeId nod
     tiled_->setChecked(true);
     connect(tiled_, &QAction::toggled, view_, &ResultView::setTiled);
     connect(export_, &QAction::triggered, this, &ResultWindow::exportBitmap);
-    buildInspectionMenus(*menus);
+    buildCloseUpMenus(*menus);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -61,7 +61,7 @@ ResultWindow::~ResultWindow() {
     registry_.removeObserver(&redrawer_);
 }
 
-void ResultWindow::buildInspectionMenus(QMenuBar& menus) {
+void ResultWindow::buildCloseUpMenus(QMenuBar& menus) {
     const auto withKey = [this](QAction* action, Qt::Key key) {
         action->setText(action->text() + "\t" + QKeySequence(key).toString(QKeySequence::NativeText));
         keys_.emplace_back(key, action);

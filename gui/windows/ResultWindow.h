@@ -3,7 +3,7 @@
 // A modeless window showing one node's image ("Result: <name>", 600 x 400), with its own Tiled
 // setting and "Export bitmap..." to save the image as PNG. It is listed in the editor's
 // result-window registry while open, so the editor can redraw every result window after rendering.
-// The picture can be inspected (ResultView.h): the "View" and "Channels" menus and their keys, tile
+// The picture can be looked at closely (ResultView.h): the "View" and "Channels" menus and their keys, tile
 // guides, the seam check and a histogram under "Options", and a status line with pixel readings.
 
 #include "base/Events.h"
@@ -58,7 +58,7 @@ private:
         ResultWindow& window_;
     };
 
-    void buildInspectionMenus(QMenuBar& menus);
+    void buildCloseUpMenus(QMenuBar& menus);
     void exportBitmap();
     void updateNotCurrent();
     void updateHistogram();

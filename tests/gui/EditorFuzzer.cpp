@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::array actionNames{"AddFromList", "ClickCanvas",   "DragCanvas", "DrawCable", "Key",
                                  "NodeMenu",    "MainMenu",      "PanelEdit",  "Undo",      "Redo",
-                                 "CloseWindow", "WaitForRender", "Wheel",      "Inspect"};
+                                 "CloseWindow", "WaitForRender", "Wheel",      "CloseUp"};
 static_assert(actionNames.size() == static_cast<std::size_t>(FuzzAction::Count));
 
 // How often each action is drawn: the edits that reach the most code most often.

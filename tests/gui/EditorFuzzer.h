@@ -29,7 +29,7 @@ enum class FuzzAction : std::uint8_t {
     CloseWindow,   // closes one open result, log, help or preview window
     WaitForRender, // lets a running render finish
     Wheel,         // mouse wheel notches over the canvas (zoom)
-    Inspect,       // wheel, drag, click, a key or a menu entry in an open result window or the preview
+    CloseUp,       // wheel, drag, click, a key or a menu entry in an open result window or the preview
     Count
 };
 

@@ -154,8 +154,8 @@ void Session::act(const FuzzStep& step) {
         }
         break;
     }
-    case FuzzAction::Inspect:
-        inspect(step);
+    case FuzzAction::CloseUp:
+        lookClosely(step);
         break;
     case FuzzAction::WaitForRender:
     case FuzzAction::Count:

@@ -68,8 +68,8 @@ private:
 
     void pressKey(std::uint32_t n);
 
-    // FuzzInspection.cpp
-    void inspect(const FuzzStep& step);
+    // FuzzCloseUp.cpp
+    void lookClosely(const FuzzStep& step);
 
     void triggerMenuCommand(std::uint32_t n);
 

@@ -1,4 +1,4 @@
-#include "gui/inspect/InspectionGeometry.h"
+#include "gui/closeup/CloseUpGeometry.h"
 
 #include <algorithm>
 #include <array>

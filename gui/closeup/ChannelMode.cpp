@@ -1,4 +1,4 @@
-#include "gui/inspect/ChannelMode.h"
+#include "gui/closeup/ChannelMode.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -5,7 +5,7 @@
 // than `inlinePixels` pixels is counted on a thread of its own; the drawing shows the last count
 // finished, and a newer picture makes an older count's result be dropped.
 
-#include "gui/inspect/Histogram.h"
+#include "gui/closeup/Histogram.h"
 
 #include <QImage>
 #include <QWidget>

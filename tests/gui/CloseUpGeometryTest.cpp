@@ -1,9 +1,9 @@
-#include "gui/inspect/InspectionGeometry.h"
+#include "gui/closeup/CloseUpGeometry.h"
 
 #include <gtest/gtest.h>
 #include <random>
 
-TEST(InspectionGeometryTest, WheelStepsFollowTheLadderAndStopAtItsEnds) {
+TEST(CloseUpGeometryTest, WheelStepsFollowTheLadderAndStopAtItsEnds) {
     const struct {
         double from;
         int notches;
@@ -17,7 +17,7 @@ TEST(InspectionGeometryTest, WheelStepsFollowTheLadderAndStopAtItsEnds) {
 }
 
 // Whatever the transform and the new zoom, the picture point under the anchor stays there.
-TEST(InspectionGeometryTest, ZoomAroundKeepsThePointUnderTheAnchor) {
+TEST(CloseUpGeometryTest, ZoomAroundKeepsThePointUnderTheAnchor) {
     std::mt19937 random(3);
     std::uniform_real_distribution<double> place(-500.0, 500.0);
     for (int i = 0; i < 200; ++i) {
@@ -34,7 +34,7 @@ TEST(InspectionGeometryTest, ZoomAroundKeepsThePointUnderTheAnchor) {
     EXPECT_DOUBLE_EQ(zoomAround({}, 1000.0, {0, 0}).zoom, maximumZoom);
 }
 
-TEST(InspectionGeometryTest, FitCentresTheWholePicture) {
+TEST(CloseUpGeometryTest, FitCentresTheWholePicture) {
     const struct {
         int width, height, viewWidth, viewHeight;
         ViewTransform expected;
@@ -52,7 +52,7 @@ TEST(InspectionGeometryTest, FitCentresTheWholePicture) {
 }
 
 // Widget pixels of a 4 x 3 picture under several transforms: the pixel named, or none.
-TEST(InspectionGeometryTest, WidgetPixelsNameImagePixels) {
+TEST(CloseUpGeometryTest, WidgetPixelsNameImagePixels) {
     const struct {
         ViewTransform transform;
         bool tiled, seamCheck;

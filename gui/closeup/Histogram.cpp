@@ -1,4 +1,4 @@
-#include "gui/inspect/Histogram.h"
+#include "gui/closeup/Histogram.h"
 
 Histogram histogramOf(const std::uint32_t* words, std::size_t count) {
     Histogram histogram;

@@ -1,6 +1,6 @@
-#include "gui/inspect/InspectionView.h"
+#include "gui/closeup/CloseUpView.h"
 
-#include "gui/inspect/InspectionPainter.h"
+#include "gui/closeup/CloseUpPainter.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -14,73 +14,73 @@ constexpr int dragDistance = 3;
 
 } // namespace
 
-InspectionView::InspectionView(QWidget* parent) : Window(parent) {
+CloseUpView::CloseUpView(QWidget* parent) : Window(parent) {
     setFocusPolicy(Qt::StrongFocus);
     setMouseTracking(true);
 }
 
-void InspectionView::setPicture(const QImage& picture) {
+void CloseUpView::setPicture(const QImage& picture) {
     picture_ = picture;
     scaledZoom_ = 0.0;
     update();
     emit pictureChanged();
 }
 
-void InspectionView::setTiled(bool tiled) {
+void CloseUpView::setTiled(bool tiled) {
     tiled_ = tiled;
     redraw();
     emit transformChanged();
 }
 
-void InspectionView::setTileGuides(bool on) {
+void CloseUpView::setTileGuides(bool on) {
     guides_ = on;
     update();
 }
 
-void InspectionView::setSeamCheck(bool on) {
+void CloseUpView::setSeamCheck(bool on) {
     seamCheck_ = on;
     update();
     emit transformChanged();
 }
 
-void InspectionView::setChannel(ChannelMode mode) {
+void CloseUpView::setChannel(ChannelMode mode) {
     channel_ = mode;
     update();
 }
 
-void InspectionView::setTransform(const ViewTransform& transform) {
+void CloseUpView::setTransform(const ViewTransform& transform) {
     transform_ = transform;
     update();
     emit transformChanged();
 }
 
-void InspectionView::zoomAt(int notches, QPoint widgetPoint) {
+void CloseUpView::zoomAt(int notches, QPoint widgetPoint) {
     setTransform(zoomAround(transform_, zoomStep(transform_.zoom, notches),
                             {widgetPoint.x() + 0.5, widgetPoint.y() + 0.5}));
 }
 
-void InspectionView::fitPicture() {
+void CloseUpView::fitPicture() {
     setTransform(fitTransform(picture_.width(), picture_.height(), width(), height()));
 }
 
-void InspectionView::showActualSize() {
+void CloseUpView::showActualSize() {
     setTransform({});
 }
 
-PictureLayout InspectionView::getLayout() const {
+PictureLayout CloseUpView::getLayout() const {
     return {picture_.width(), picture_.height(), tiled_, seamCheck_};
 }
 
-std::optional<PixelPlace> InspectionView::pixelAt(QPoint widgetPoint) const {
+std::optional<PixelPlace> CloseUpView::pixelAt(QPoint widgetPoint) const {
     return ::pixelAt(transform_, getLayout(), widgetPoint.x(), widgetPoint.y());
 }
 
-void InspectionView::setMark(std::optional<ViewPoint> picturePoint) {
+void CloseUpView::setMark(std::optional<ViewPoint> picturePoint) {
     mark_ = picturePoint;
     update();
 }
 
-const QImage& InspectionView::samples() {
+const QImage& CloseUpView::samples() {
     if (transform_.zoom >= 1.0 || picture_.isNull()) {
         return picture_;
     }
@@ -91,12 +91,12 @@ const QImage& InspectionView::samples() {
     return scaled_;
 }
 
-void InspectionView::paintEvent(QPaintEvent*) {
+void CloseUpView::paintEvent(QPaintEvent*) {
     if (target_.size() != size()) {
         target_ = QImage(size(), QImage::Format_RGB32);
     }
-    paintInspection(target_, samples(), getLayout(), transform_, channel_,
-                    palette().color(QPalette::Base).rgb());
+    paintCloseUp(target_, samples(), getLayout(), transform_, channel_,
+                 palette().color(QPalette::Base).rgb());
     QPainter painter(this);
     painter.drawImage(0, 0, target_);
     if (guides_) {
@@ -108,7 +108,7 @@ void InspectionView::paintEvent(QPaintEvent*) {
 }
 
 // Lines on the borders of every tile in sight (of the one copy when untiled).
-void InspectionView::paintGuides(QPainter& painter) const {
+void CloseUpView::paintGuides(QPainter& painter) const {
     if (picture_.isNull()) {
         return;
     }
@@ -140,7 +140,7 @@ void InspectionView::paintGuides(QPainter& painter) const {
 }
 
 // A two-colour square around the marked pixel, visible on any picture.
-void InspectionView::paintMark(QPainter& painter) const {
+void CloseUpView::paintMark(QPainter& painter) const {
     const ViewPoint corner = toWidget(transform_, {std::floor(mark_->x), std::floor(mark_->y)});
     const double side = std::max(transform_.zoom, 1.0);
     const QRectF box(std::floor(corner.x) - 1.5, std::floor(corner.y) - 1.5, std::ceil(side) + 2,
@@ -151,7 +151,7 @@ void InspectionView::paintMark(QPainter& painter) const {
     painter.drawRect(box);
 }
 
-void InspectionView::wheelEvent(QWheelEvent* event) {
+void CloseUpView::wheelEvent(QWheelEvent* event) {
     // Fine-grained wheels send parts of a notch: they add up to one.
     wheelRest_ += event->angleDelta().y();
     const int notches = wheelRest_ / 120;
@@ -162,14 +162,14 @@ void InspectionView::wheelEvent(QWheelEvent* event) {
     event->accept();
 }
 
-void InspectionView::mousePressEvent(QMouseEvent* event) {
+void CloseUpView::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton) {
         pressedAt_ = event->position().toPoint();
         draggedTo_.reset();
     }
 }
 
-void InspectionView::mouseMoveEvent(QMouseEvent* event) {
+void CloseUpView::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     if (!pressedAt_ || !(event->buttons() & Qt::LeftButton)) {
         emit pointed(at);
@@ -184,7 +184,7 @@ void InspectionView::mouseMoveEvent(QMouseEvent* event) {
         {transform_.zoom, transform_.panX + (at.x() - from.x()), transform_.panY + (at.y() - from.y())});
 }
 
-void InspectionView::mouseReleaseEvent(QMouseEvent* event) {
+void CloseUpView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton || !pressedAt_) {
         return;
     }
@@ -196,11 +196,11 @@ void InspectionView::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-void InspectionView::leaveEvent(QEvent*) {
+void CloseUpView::leaveEvent(QEvent*) {
     emit pointerLeft();
 }
 
-void InspectionView::keyPressEvent(QKeyEvent* event) {
+void CloseUpView::keyPressEvent(QKeyEvent* event) {
     const QPoint middle(width() / 2, height() / 2);
     if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
         event->ignore();

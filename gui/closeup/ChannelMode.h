@@ -1,6 +1,6 @@
 #pragma once
 
-// What an inspection view shows of each pixel word (0xAARRGGBB): the colour, one channel as grey, or
+// What a close-up view shows of each pixel word (0xAARRGGBB): the colour, one channel as grey, or
 // the colour over a checker pattern through its alpha. Plain arithmetic on words, no toolkit.
 
 #include <cstdint>

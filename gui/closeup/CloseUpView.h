@@ -4,20 +4,20 @@
 // sharp pixels above 1, smoothed below), a left drag pans, F fits the picture, Z or 1 returns to 1:1
 // from the top-left corner (the state it opens in). Tiling, thin guides at the tile borders, the seam
 // check (the picture moved by half its size) and a channel mode apply at every zoom and pan. The
-// arithmetic is InspectionGeometry.h's; the drawing InspectionPainter.h's.
+// arithmetic is CloseUpGeometry.h's; the drawing CloseUpPainter.h's.
 
-#include "gui/inspect/ChannelMode.h"
-#include "gui/inspect/InspectionGeometry.h"
+#include "gui/closeup/ChannelMode.h"
+#include "gui/closeup/CloseUpGeometry.h"
 #include "gui/windows/Window.h"
 
 #include <QImage>
 #include <optional>
 
-class InspectionView : public Window {
+class CloseUpView : public Window {
     Q_OBJECT
 
 public:
-    explicit InspectionView(QWidget* parent = nullptr);
+    explicit CloseUpView(QWidget* parent = nullptr);
 
     // The picture: pixel words top row first, in any 32-bit format; the top byte is the alpha the
     // alpha views read. Zoom and pan stay.

@@ -1,4 +1,4 @@
-#include "gui/inspect/HistogramView.h"
+#include "gui/closeup/HistogramView.h"
 
 #include "gui/common/JobThread.h"
 

@@ -1,8 +1,8 @@
-// The fuzzer's inspection steps: what a user does in a result window or the preview to look closely.
+// The fuzzer's close-up steps: what a user does in a result window or the preview to look closely.
 
 #include "CanvasDriver.h"
 #include "FuzzSession.h"
-#include "gui/inspect/InspectionView.h"
+#include "gui/closeup/CloseUpView.h"
 
 #include <QMenu>
 #include <QMenuBar>
@@ -10,17 +10,17 @@
 #include <QWheelEvent>
 #include <array>
 
-void Session::inspect(const FuzzStep& step) {
-    std::vector<InspectionView*> views;
+void Session::lookClosely(const FuzzStep& step) {
+    std::vector<CloseUpView*> views;
     for (HelperWindow* open : HelperWindow::openWindows()) {
-        for (InspectionView* view : open->findChildren<InspectionView*>()) {
+        for (CloseUpView* view : open->findChildren<CloseUpView*>()) {
             views.push_back(view);
         }
     }
     if (views.empty()) {
         return;
     }
-    InspectionView& view = *views[step.a % views.size()];
+    CloseUpView& view = *views[step.a % views.size()];
     const auto width = static_cast<std::uint32_t>(std::max(1, view.width()));
     const auto height = static_cast<std::uint32_t>(std::max(1, view.height()));
     const Point at{static_cast<int>(step.c % width), static_cast<int>((step.c / width) % height)};

@@ -1,4 +1,4 @@
-#include "gui/inspect/InspectionPainter.h"
+#include "gui/closeup/CloseUpPainter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -19,8 +19,8 @@ std::vector<int> samplesAlong(int widgetLength, double pan, double zoom, int siz
 
 } // namespace
 
-void paintInspection(QImage& target, const QImage& samples, const PictureLayout& layout,
-                     const ViewTransform& transform, ChannelMode mode, QRgb fill) {
+void paintCloseUp(QImage& target, const QImage& samples, const PictureLayout& layout,
+                  const ViewTransform& transform, ChannelMode mode, QRgb fill) {
     const int width = target.width();
     const int height = target.height();
     const std::vector<int> columns = samplesAlong(width, transform.panX, transform.zoom, layout.width,

@@ -1,6 +1,6 @@
 #pragma once
 
-// Where a picture lies in an inspection view (a result window, the lit preview), as plain arithmetic.
+// Where a picture lies in a close-up view (a result window, the lit preview), as plain arithmetic.
 //
 // Widget coordinates are the view's pixels from its top-left corner, y downwards; a widget pixel is
 // sampled at its centre (x + 0.5, y + 0.5). Picture coordinates are continuous image pixels from the

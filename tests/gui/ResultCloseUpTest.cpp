@@ -1,7 +1,7 @@
 #include "CanvasDriver.h"
 #include "ScriptedDialogs.h"
 #include "WindowParts.h"
-#include "gui/inspect/HistogramView.h"
+#include "gui/closeup/HistogramView.h"
 #include "gui/windows/ResultStatus.h"
 #include "gui/windows/ResultView.h"
 #include "gui/windows/ResultWindow.h"
@@ -15,7 +15,7 @@
 namespace {
 
 // A result window on a node whose pixels the test writes; the view is 240 x 160.
-class ResultInspectionTest : public ::testing::Test {
+class ResultCloseUpTest : public ::testing::Test {
 protected:
     ResultWindow& open(int width, int height, const std::function<Velvor::Pixel(int, int)>& word) {
         VisualNode& node = material.addNode("Probe", *findNodeType(1), {width, height});
@@ -67,7 +67,7 @@ QString readingOf(int column, int row) {
 
 // Wheel steps and drags, then readings at points across the view: the pixel read out is the one
 // painted there, and the wheel keeps the pixel under the cursor where it was.
-TEST_F(ResultInspectionTest, ReadoutNamesThePaintedPixelAtEveryZoomAndPan) {
+TEST_F(ResultCloseUpTest, ReadoutNamesThePaintedPixelAtEveryZoomAndPan) {
     ResultWindow& window = open(13, 9, selfNaming);
     EXPECT_EQ(window.getView().getTransform().zoom, 1.0); // opens at 1:1
     EXPECT_EQ(readingAt(window, {3, 2}), readingOf(3, 6));
@@ -100,7 +100,7 @@ TEST_F(ResultInspectionTest, ReadoutNamesThePaintedPixelAtEveryZoomAndPan) {
 }
 
 // One colour everywhere, 0x80C04020, seen through each channel key.
-TEST_F(ResultInspectionTest, ChannelKeysShowOneChannelAsGrey) {
+TEST_F(ResultCloseUpTest, ChannelKeysShowOneChannelAsGrey) {
     ResultWindow& window = open(4, 2, [](int, int) { return 0x80C04020u; });
     const auto over = [](int colour, int checker) { return (colour * 128 + checker * 127 + 127) / 255; };
     const struct {
@@ -122,7 +122,7 @@ TEST_F(ResultInspectionTest, ChannelKeysShowOneChannelAsGrey) {
 
 // The seam check moves a 4 x 2 picture by (2, 1): the picture's edges meet between widget columns 1
 // and 2, tiled or not, at 1:1 and zoomed.
-TEST_F(ResultInspectionTest, SeamCheckMovesThePictureByHalfItsSize) {
+TEST_F(ResultCloseUpTest, SeamCheckMovesThePictureByHalfItsSize) {
     ResultWindow& window = open(4, 2, selfNaming);
     QTest::keyClick(&window.getView(), Qt::Key_S);
     const struct {
@@ -146,7 +146,7 @@ TEST_F(ResultInspectionTest, SeamCheckMovesThePictureByHalfItsSize) {
 
 // Space shows the picture from before the last change of the node's image, as long as it is held;
 // the export still writes the current one.
-TEST_F(ResultInspectionTest, SpaceShowsThePictureFromBeforeTheLastChange) {
+TEST_F(ResultCloseUpTest, SpaceShowsThePictureFromBeforeTheLastChange) {
     ResultWindow& window = open(4, 4, [](int, int) { return 0xFF0000FFu; });
     window.redraw(); // the same picture again: no change
     paint(window.getNode(), [](int, int) { return 0xFFFF0000u; });
@@ -160,7 +160,7 @@ TEST_F(ResultInspectionTest, SpaceShowsThePictureFromBeforeTheLastChange) {
 }
 
 // Counts per channel, here for a small picture and on the counting thread for a large one.
-TEST_F(ResultInspectionTest, HistogramCountsEveryChannelOfThePicture) {
+TEST_F(ResultCloseUpTest, HistogramCountsEveryChannelOfThePicture) {
     for (const int side : {4, 300}) {
         ResultWindow& window =
             open(side, side, [](int column, int) { return column % 2 == 0 ? 0x10203040u : 0xFF203041u; });
